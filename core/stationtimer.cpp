@@ -1,0 +1,38 @@
+#include "core/stationtimer.h"
+
+StationTimer::StationTimer(const QString& name, Kind kind, QObject* parent)
+    : QObject(parent), kind_(kind) {
+    setObjectName(name);
+    timer_.setTimerType(Qt::PreciseTimer);
+    connect(&timer_, &QTimer::timeout, this, [this] { fire(); });
+}
+
+void StationTimer::setEnabled(bool enabled) {
+    enabled_ = enabled;
+    update();
+}
+
+void StationTimer::setInterval(int ms) {
+    interval_ = ms < 0 ? 0 : ms;
+    update();
+}
+
+void StationTimer::update() {
+    if (enabled_ && interval_ > 0) {
+        if (!timer_.isActive() || timer_.interval() != interval_)
+            timer_.start(interval_);
+    } else {
+        timer_.stop();
+    }
+}
+
+bool StationTimer::fire() {
+    if (running_ || (kind_ == Kind::Bus && ModalScope::active()))
+        return false;
+    running_ = true;
+    if (handler_)
+        handler_();
+    emit ticked();
+    running_ = false;
+    return true;
+}

@@ -1,0 +1,13 @@
+#pragma once
+// The per-user settings store: application "Corvale". Sections: "CalData"
+// (the stored calibration) and "Ports" (COM number to device).
+// Tests and scripts/run point it elsewhere with XDG_CONFIG_HOME or
+// QSettings::setPath.
+
+#include <QSettings>
+#include <QString>
+
+inline const QString kStoreOrganization = QStringLiteral("Corvale");
+inline const QString kStoreApplication = QStringLiteral("Corvale");
+
+#define CORVALE_STORE(name) QSettings name(kStoreOrganization, kStoreApplication)

@@ -1,0 +1,140 @@
+#include "core/dghlink.h"
+#include "tests/support/fakes.h"
+
+#include <QLocale>
+#include <gtest/gtest.h>
+#include <limits>
+
+namespace {
+
+struct Bus : ::testing::Test {
+    FakeClock clock;
+    FakeSerialPort port{clock, 4, QStringLiteral("19200,n,8,1")};
+    RecordingOperator op;
+    DghLink link{port, clock, op};
+    ModuleOps modules{link};
+    void SetUp() override { port.open(); }
+};
+
+} // namespace
+
+TEST_F(Bus, ReplyWithinTheWindowIsReturnedWithoutItsCarriageReturn) {
+    port.queueReply("*+00012.34\r", 20);
+    link.SendCommand("$1RD\r");
+    const std::int32_t before = clock.ticks();
+    EXPECT_EQ(link.ReadReply(), "*+00012.34");
+    EXPECT_EQ(clock.ticks() - before, 35);
+    EXPECT_EQ(port.written, QList<QByteArray>{"$1RD\r"});
+    EXPECT_EQ(port.readLength(), 1);
+}
+
+TEST_F(Bus, LateReplyTimesOutAndIsAnsweredToTheNextCommand) {
+    // The whole reply arrives after the drain ...
+    port.queueReply("*+00001.00\r", 50);
+    link.SendCommand("$1RD\r");
+    EXPECT_EQ(link.ReadReply(), "TIMEOUT");
+    // ... and the next command, also late, gets it as its answer.
+    port.queueReply("*+00002.00\r", 50);
+    link.SendCommand("$4RD\r");
+    EXPECT_EQ(link.ReadReply(), "*+00001.00");
+}
+
+TEST_F(Bus, TailOfALateReplyHoldsNoMarkerAndIsDropped) {
+    port.queueReply("*+000", 10);
+    port.arriveAt(clock.ticks() + 40, "12.34\r");
+    link.SendCommand("$1RD\r");
+    EXPECT_EQ(link.ReadReply(), "TIMEOUT");
+    port.queueReply("*0003\r", 10);
+    link.SendCommand("$9DI\r");
+    EXPECT_EQ(link.ReadReply(), "*0003");
+}
+
+TEST_F(Bus, FramingRules) {
+    EXPECT_EQ(FrameReply("xy*+00001.00\r"), "*+00001.00");
+    EXPECT_EQ(FrameReply("*1\r*2\r"), "*2");
+    EXPECT_EQ(FrameReply("?01\r"), "?01");
+    EXPECT_EQ(FrameReply(QByteArray("\xaa") + "0003\r"), "*0003"); // code 170 reads as "*"
+    EXPECT_EQ(FrameReply(QByteArray("*00\x8d")), "*00");           // parity bit on the CR
+    EXPECT_EQ(FrameReply(""), "TIMEOUT");
+    EXPECT_EQ(FrameReply("0003\r"), "TIMEOUT");
+    EXPECT_EQ(FrameReply("*1\r2"), "TIMEOUT");
+    EXPECT_EQ(FrameReply("*\r"), "*");
+}
+
+TEST_F(Bus, ClosedPortReportsOnceAndReadsEmpty) {
+    port.close();
+    link.SendCommand("$9DI\r");
+    EXPECT_EQ(link.ReadReply(), "");
+    ASSERT_EQ(op.messages.size(), 1);
+    EXPECT_EQ(op.messages[0].text, "Port Not open");
+    EXPECT_EQ(op.messages[0].caption, "Port Failure");
+    EXPECT_TRUE(port.written.isEmpty());
+}
+
+TEST_F(Bus, DelayEndsAcrossTheTickWrap) {
+    for (std::int32_t start : {std::numeric_limits<std::int32_t>::max() - 10,
+                               std::int32_t(-20), std::numeric_limits<std::int32_t>::min(),
+                               std::int32_t(-1)}) {
+        clock.setTicks(start);
+        link.Delay(35.9f);
+        EXPECT_EQ(TicksUntil(start, clock.ticks()), 35) << start;
+    }
+}
+
+TEST_F(Bus, DelayWithARealClockSleepsTheWholeWindow) {
+    RealClock real;
+    DghLink realLink(port, real, op);
+    const std::int32_t before = real.ticks();
+    realLink.Delay(35);
+    EXPECT_GE(TicksUntil(before, real.ticks()), 35);
+}
+
+TEST_F(Bus, ModuleOperationLines) {
+    port.answer("$", "*\r");
+    modules.SetPosition("9", "02");
+    modules.ClearPosition("9", "03");
+    modules.SetAnalogOutput("0", "+", "250");
+    modules.SetAnalogOutput("0", "+", "123456789");
+    modules.SetAnalogOutput("2", "-", "5000");
+    modules.SetAnalogOutput("0", "+", "5.5");
+    EXPECT_EQ(port.written, (QList<QByteArray>{"$9SP02\r", "$9CP03\r", "$0AO+00250.00\r",
+                                               "$0AO+23456789.00\r", "$2AO-05000.00\r",
+                                               "$0AO+00005.50\r"}));
+    EXPECT_TRUE(op.messages.isEmpty());
+}
+
+TEST_F(Bus, ReadDataReturnsTheReplyUnchanged) {
+    port.queueReply("*+00001.23\r");
+    EXPECT_EQ(modules.ReadData("5"), "*+00001.23");
+    EXPECT_EQ(port.written.last(), "$5RD\r");
+    EXPECT_EQ(modules.ReadData("5"), "TIMEOUT");
+    port.queueReply("?05\r");
+    EXPECT_EQ(modules.ReadData("5"), "?05");
+}
+
+TEST_F(Bus, InvalidRepliesToPositionCommandsAreReported) {
+    modules.ClearPosition("9", "02"); // no answer: TIMEOUT
+    port.queueReply("?\r");
+    modules.SetPosition("9", "02");
+    modules.SetAnalogOutput("0", "+", "1"); // not looked at
+    EXPECT_EQ(op.texts(), (QStringList{"No valid return from ClearPosition",
+                                       "No valid return from SetPosition"}));
+    EXPECT_EQ(op.messages[0].caption, "Corvale2");
+}
+
+TEST_F(Bus, ClosedPortGivesBothMessagesForAPositionCommand) {
+    port.close();
+    modules.SetPosition("9", "02");
+    modules.SetAnalogOutput("0", "+", "250");
+    EXPECT_EQ(op.texts(), (QStringList{"Port Not open", "No valid return from SetPosition",
+                                       "Port Not open"}));
+}
+
+TEST_F(Bus, WireNumbersKeepThePeriodUnderACommaLocale) {
+    const QLocale saved;
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    port.answer("$", "*\r");
+    modules.SetAnalogOutput("3", "+", "12.5");
+    QLocale::setDefault(saved);
+    EXPECT_EQ(port.written.last(), "$3AO+00012.50\r");
+}

@@ -1,0 +1,37 @@
+#include "ui/portmap.h"
+
+#include <QFileInfo>
+#include <QSerialPortInfo>
+#include "core/store.h"
+
+QString PortDevice(int portNumber) {
+    CORVALE_STORE(store);
+    const QString key = QStringLiteral("Ports/COM%1").arg(portNumber);
+    const QString mapped = store.value(key).toString().trimmed();
+    if (!mapped.isEmpty())
+        return mapped;
+#ifdef Q_OS_WIN
+    return QStringLiteral("COM%1").arg(portNumber);
+#else
+    return QStringLiteral("/dev/ttyS%1").arg(portNumber - 1);
+#endif
+}
+
+QString PortDeviceHint(int portNumber) {
+    const QString device = PortDevice(portNumber);
+#ifdef Q_OS_WIN
+    const bool exists = true;
+#else
+    const bool exists = QFileInfo::exists(device);
+#endif
+    return QStringLiteral("COM%1 is %2%3")
+        .arg(portNumber)
+        .arg(device, exists ? QString() : QStringLiteral(" (not present)"));
+}
+
+QStringList AvailableSerialDevices() {
+    QStringList out;
+    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())
+        out << info.systemLocation();
+    return out;
+}
