@@ -1,0 +1,31 @@
+#pragma once
+// A dial with a double value, a caption and a scale readout.
+// A value written beyond the scale ends at the scale's limit.
+
+#include <QWidget>
+
+class QDial;
+class QLabel;
+
+class Knob : public QWidget {
+    Q_OBJECT
+public:
+    Knob(const QString& name, const QString& caption, double minimum, double maximum,
+         QWidget* parent = nullptr);
+    double value() const { return value_; }
+    void setValue(double v);
+    double minimum() const { return min_; }
+    double maximum() const { return max_; }
+    QString readout() const; // the text the scale readout shows
+    QDial* dial() const { return dial_; }
+signals:
+    void valueChanged(double value);
+
+private:
+    void fromDial(int position);
+    QDial* dial_;
+    QLabel* readout_;
+    double min_;
+    double max_;
+    double value_;
+};
