@@ -11,7 +11,7 @@
 #include <QLabel>
 #include <cmath>
 
-ChartPanels::ChartPanels(frmMain& window) : QObject(&window), w_(window) {
+ChartPanels::ChartPanels(frmMain& window) : w_(window) {
     // The selector is truthful from the start: each chart is put in the row
     // of the mode table that its selector's start position names.
     SetChartMode(*w_.CWGraph1, w_.GraphMode->value());

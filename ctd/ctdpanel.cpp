@@ -6,7 +6,7 @@
 #include <QLabel>
 
 CtdPanel::CtdPanel(frmMain& window)
-    : QObject(&window), w_(window), stream_(window.state(), [this] { showReadings(); }) {
+    : w_(window), stream_(window.state(), [this] { showReadings(); }) {
     connect(w_.cwCTDflag, &ToggleButton::valueChanged, this, &CtdPanel::onToggle);
     connect(&w_.platform().MSCommCTD, &SerialPort::received, this, &CtdPanel::onReceived);
 }

@@ -2,6 +2,8 @@
 
 #include "about/frmabout.h"
 #include "about/registry.h"
+#include "charts/chartpanels.h"
+#include "ctd/ctdpanel.h"
 #include "portdialog/frmcomms1.h"
 #include "ui/widgets/knob.h"
 
@@ -51,6 +53,8 @@ frmMain::frmMain(Platform platform, QWidget* parent)
 
     // Feature controllers are created here, after the widgets and before
     // the start step, so the start step's knob writes reach their handlers.
+    charts_ = std::make_unique<ChartPanels>(*this);
+    ctd_ = std::make_unique<CtdPanel>(*this);
 
     StartStep();
 }

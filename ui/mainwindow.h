@@ -14,6 +14,7 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <array>
+#include <memory>
 
 class QAction;
 class QLabel;
@@ -26,6 +27,8 @@ class Slide;
 class StationStatusBar;
 class StripChart;
 class ToggleButton;
+class ChartPanels;
+class CtdPanel;
 class frmAbout;
 class frmComms1;
 
@@ -136,6 +139,9 @@ public:
     frmComms1* commsDialog() const;
     frmAbout* aboutDialog() const;
 
+    // The chart panels' operations (SwitchPhReadingOff for the pH measurement).
+    ChartPanels& charts() { return *charts_; }
+
     // The port dialog's device caption; kept for the whole run.
     QString commDeviceCaption() const { return commDeviceCaption_; }
     void setCommDeviceCaption(const QString& caption) { commDeviceCaption_ = caption; }
@@ -170,4 +176,6 @@ private:
     QPointer<frmComms1> comms_;
     QPointer<frmAbout> about_;
     QString commDeviceCaption_;
+    std::unique_ptr<ChartPanels> charts_; // chart feeds, scales, modes, pH switch
+    std::unique_ptr<CtdPanel> ctd_;       // CTD toggle and record stream
 };

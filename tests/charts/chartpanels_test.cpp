@@ -20,11 +20,7 @@ double At(int h, int m, int s) {
 
 class ChartPanelsTest : public StationFixture {
 protected:
-    ChartPanels& panels() {
-        auto* p = window->findChild<ChartPanels*>();
-        EXPECT_NE(p, nullptr);
-        return *p;
-    }
+    ChartPanels& panels() { return window->charts(); }
     static void ExpectYRange(const StripChart& chart, double lo, double hi) {
         EXPECT_DOUBLE_EQ(chart.yMin(), lo);
         EXPECT_DOUBLE_EQ(chart.yMax(), hi);
@@ -92,6 +88,12 @@ TEST_F(ChartPanelsTest, PausingStopsTheFeedAndKeepsThePointsAlreadyPlotted) {
 
 TEST_F(ChartPanelsTest, KnobsSetTheYRangeAtOnceAndResetScalePutsItBackAfterAZoom) {
     auto& w = *window;
+    // The start step's knob values give the start ranges.
+    ExpectYRange(*w.CWGraph1, 0, 14);
+    ExpectYRange(*w.CWGraph2, 44, 56);
+    w.cwCTDreset->click();
+    ExpectYRange(*w.CWGraph2, 44, 56);
+
     w.CWpHmin->setValue(4);
     w.CWpHmax->setValue(10);
     ExpectYRange(*w.CWGraph1, 4, 10);
