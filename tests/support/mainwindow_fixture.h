@@ -17,6 +17,11 @@
 class MainWindowTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(programDir.isValid()); }
+    // Close recorders point into the test body, which has ended by now.
+    void TearDown() override {
+        dgh.onClose = nullptr;
+        ctd.onClose = nullptr;
+    }
 
     // Builds the window; with `icons` the program folder holds both lights.
     frmMain& make(bool icons = true) {

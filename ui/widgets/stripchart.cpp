@@ -98,6 +98,12 @@ StripChart::StripChart(const QString& name, const QString& xCaption, const QStri
     // The chart trims the store itself, in batches (see trim()).
     d_->graph->data()->setAutoSqueeze(false);
 
+    // One paint buffer instead of two (the zoom rectangle's own layer gets
+    // none): a whole-chart repaint costs a few ms, a second 1600x400 buffer
+    // costs 2.5 MB per chart.
+    if (QCPLayer* overlay = plot_->layer(QStringLiteral("overlay")))
+        overlay->setMode(QCPLayer::lmLogical);
+
     plot_->xAxis->setLabel(xCaption);
     plot_->yAxis->setLabel(yCaption);
     plot_->xAxis->setTicker(QSharedPointer<QCPAxisTicker>(new TimeOfDayTicker));
