@@ -14,6 +14,7 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <array>
+#include <memory>
 
 class QAction;
 class QLabel;
@@ -26,6 +27,7 @@ class Slide;
 class StationStatusBar;
 class StripChart;
 class ToggleButton;
+class Acquisition;
 class frmAbout;
 class frmComms1;
 
@@ -170,4 +172,5 @@ private:
     QPointer<frmComms1> comms_;
     QPointer<frmAbout> about_;
     QString commDeviceCaption_;
+    std::unique_ptr<Acquisition> acquisition_; // bus readings and actuators
 };
