@@ -13,6 +13,10 @@ LampInterlock::LampInterlock(const std::array<IndicatorLamp*, 2>& lamps, ToggleB
 void LampInterlock::LampChanged() {
     Gate(lamps_[0], up_);
     Gate(lamps_[1], down_);
+    // Stopping the down drive frees the up direction; with its lamp off it
+    // must stay locked, or the carriage could be driven past the end stop.
+    if (!lamps_[0]->value())
+        up_->setEnabled(false);
 }
 
 void LampInterlock::Gate(const IndicatorLamp* lamp, ToggleButton* direction) {

@@ -2,7 +2,8 @@
 // The profiler interlock: lamp 0 gates the up direction, lamp 1 the down
 // direction. On a change of either lamp both are re-evaluated, up first: a
 // lamp that is off stops its direction and disables it; a lamp that is on
-// re-enables its direction without restarting it.
+// re-enables its direction without restarting it. A direction whose lamp is
+// off is left locked even when stopping the other direction freed it.
 
 #include <QObject>
 #include <array>

@@ -142,11 +142,20 @@ TEST_F(Interlock, TheUpperEndStopStopsAndLocksTheUpDrive) {
 }
 
 TEST_F(Interlock, BothLampsOffStopAndLockBothDirections) {
+    // Stopping the down drive frees the up direction by itself; the upper
+    // end stop must still keep it locked.
     down()->setValue(true);
     Poll("*0000\r");
     EXPECT_EQ(TakeLines(), (QStringList{"$2AO-05000.00", "$9DI", "$2AO-00000.00"}));
     EXPECT_FALSE(up()->value());
     EXPECT_FALSE(down()->value());
+    EXPECT_FALSE(up()->isEnabled());
+    EXPECT_FALSE(down()->isEnabled());
+
+    // The same when driving up.
+    Poll("*0003\r");
+    up()->setValue(true);
+    Poll("*0000\r");
     EXPECT_FALSE(up()->isEnabled());
     EXPECT_FALSE(down()->isEnabled());
 }

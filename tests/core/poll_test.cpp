@@ -9,7 +9,7 @@
 
 namespace {
 
-class Poll : public BusStation {
+class PollCycle : public BusStation {
 protected:
     void SetUp() override {
         BusStation::SetUp();
@@ -27,7 +27,7 @@ struct DigitCase {
     bool lamp1;
 };
 
-TEST_F(Poll, ShowsTheTwoLowBitsOfTheFourthDigit) {
+TEST_F(PollCycle, ShowsTheTwoLowBitsOfTheFourthDigit) {
     const DigitCase cases[] = {
         {"*0003\r", "1,1", true, true},   {"*0002\r", "1,0", true, false},
         {"*FFFC\r", "0,0", false, false}, {"*0001\r", "0,1", false, true},
@@ -45,7 +45,7 @@ TEST_F(Poll, ShowsTheTwoLowBitsOfTheFourthDigit) {
     EXPECT_TRUE(main->Timer1.isEnabled());
 }
 
-TEST_F(Poll, ARepliedButUnreadablePollChangesNothing) {
+TEST_F(PollCycle, ARepliedButUnreadablePollChangesNothing) {
     Poll("*0002\r");
     for (const char* reply : {"*x001\r", "*\r"}) {
         Poll(reply);
@@ -58,7 +58,7 @@ TEST_F(Poll, ARepliedButUnreadablePollChangesNothing) {
     EXPECT_TRUE(bus.isOpen());
 }
 
-TEST_F(Poll, NoValidReplyClosesTheBus) {
+TEST_F(PollCycle, NoValidReplyClosesTheBus) {
     Poll("*0002\r");
     bool openUnderMessage = false;
     op.duringMessage = [&](const QString&) {
@@ -72,7 +72,8 @@ TEST_F(Poll, NoValidReplyClosesTheBus) {
     EXPECT_FALSE(main->Timer1.isEnabled());
     EXPECT_FALSE(bus.isOpen());
     EXPECT_EQ(main->StatusBar1->panelText(4), QStringLiteral("Comm port closed"));
-    EXPECT_EQ(main->StatusBar1->panelPicturePath(4), main->iconPath(QStringLiteral("redlight.bmp")));
+    EXPECT_EQ(main->StatusBar1->panelPicturePath(4),
+              main->iconPath(QStringLiteral("redlight.bmp")));
     // The last reading stays on show and the speed timer is left to meet the
     // closed port on its own.
     EXPECT_EQ(label5(), QStringLiteral("1,0"));
@@ -80,13 +81,13 @@ TEST_F(Poll, NoValidReplyClosesTheBus) {
     EXPECT_TRUE(main->tmrRPM.isEnabled());
 }
 
-TEST_F(Poll, ARejectedCommandIsNoValidReply) {
+TEST_F(PollCycle, ARejectedCommandIsNoValidReply) {
     Poll("?01\r");
     EXPECT_EQ(op.texts(), QStringList{QStringLiteral("NO VALID RETURN FROM 1712")});
     EXPECT_FALSE(bus.isOpen());
 }
 
-TEST_F(Poll, ATickOnAClosedPortReportsBothMessagesOnce) {
+TEST_F(PollCycle, ATickOnAClosedPortReportsBothMessagesOnce) {
     bus.close();
     const int closes = bus.closeCount;
     ASSERT_TRUE(main->Timer1.fire());
@@ -99,14 +100,14 @@ TEST_F(Poll, ATickOnAClosedPortReportsBothMessagesOnce) {
     EXPECT_EQ(main->StatusBar1->panelText(4), QStringLiteral("Comm port closed"));
 }
 
-TEST_F(Poll, AMissingRedLightStillMarksThePortClosed) {
+TEST_F(PollCycle, AMissingRedLightStillMarksThePortClosed) {
     QFile::remove(dir.filePath(QStringLiteral("icons/redlight.bmp")));
     Poll(QByteArray());
     EXPECT_EQ(main->StatusBar1->panelText(4), QStringLiteral("Comm port closed"));
     EXPECT_FALSE(bus.isOpen());
 }
 
-TEST_F(Poll, NoBusTickRunsWhileAFailureMessageIsOpen) {
+TEST_F(PollCycle, NoBusTickRunsWhileAFailureMessageIsOpen) {
     bool pollRan = true, speedsRan = true;
     op.duringMessage = [&](const QString&) {
         pollRan = main->Timer1.fire();
