@@ -61,14 +61,6 @@ TEST_F(CtdPanelTest, AFailedOpenIsReportedAndTheToggleReturnsToOff) {
     EXPECT_EQ(op.messages.size(), 1);
 }
 
-TEST_F(CtdPanelTest, OpenFailureTextNamesThePortAndTheReason) {
-    ctd.setPortNumber(7);
-    EXPECT_EQ(CtdPanel::OpenFailureText(ctd, SerialPort::OpenError::NoSuchPort),
-              QStringLiteral("Cannot open the CTD port COM7: the port does not exist"));
-    EXPECT_EQ(CtdPanel::OpenFailureText(ctd, SerialPort::OpenError::Other),
-              QStringLiteral("Cannot open the CTD port COM7: the port could not be opened"));
-}
-
 TEST_F(CtdPanelTest, ARecordFillsTheFourReadingsAndLabels) {
     switchOn();
     ctd.deliver("52.123,18.5,10.04\n");
