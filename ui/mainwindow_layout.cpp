@@ -1,0 +1,322 @@
+// frmMain's elements in their order and grouping: toolbar, instrument panel,
+// the "Thruster" and "Wave Generator" frames, the "pH Probe" frame with both
+// chart panels, the status bar and the menu bar.
+
+#include "ui/mainwindow.h"
+
+#include "ui/toolbaricons.h"
+#include "ui/widgets/indicatorlamp.h"
+#include "ui/widgets/knob.h"
+#include "ui/widgets/numericbox.h"
+#include "ui/widgets/slide.h"
+#include "ui/widgets/statusbar.h"
+#include "ui/widgets/stripchart.h"
+#include "ui/widgets/togglebutton.h"
+
+#include <QAction>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenuBar>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+namespace {
+
+QFrame* Panel(const QString& name, QWidget* parent) {
+    auto* frame = new QFrame(parent);
+    frame->setObjectName(name);
+    frame->setFrameShape(QFrame::StyledPanel);
+    frame->setFrameShadow(QFrame::Plain);
+    return frame;
+}
+
+// A captioned frame holding one read-out label with its initial text.
+QGroupBox* Readout(const QString& caption, const QString& labelName, const QString& text,
+                   QLabel*& label, QWidget* parent) {
+    auto* frame = new QGroupBox(caption, parent);
+    frame->setObjectName(QStringLiteral("fra") + labelName.mid(3));
+    label = new QLabel(text, frame);
+    label->setObjectName(labelName);
+    label->setAlignment(Qt::AlignCenter);
+    QFont font = label->font();
+    font.setPointSizeF(font.pointSizeF() * 1.4);
+    font.setBold(true);
+    label->setFont(font);
+    // Wide enough for a reading such as 12345.67 so the row does not jump.
+    label->setMinimumWidth(QFontMetrics(font).horizontalAdvance(QStringLiteral("00000.00")));
+    auto* layout = new QVBoxLayout(frame);
+    layout->setContentsMargins(4, 2, 4, 4);
+    layout->addWidget(label);
+    return frame;
+}
+
+// Keeps a push-button-like widget from growing past its text.
+template <class W> W* Compact(W* w) {
+    w->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    return w;
+}
+
+} // namespace
+
+void frmMain::buildToolbar() {
+    Toolbar1 = new QToolBar(QStringLiteral("Toolbar1"), this);
+    Toolbar1->setObjectName(QStringLiteral("Toolbar1"));
+    Toolbar1->setMovable(false);
+    Toolbar1->setFloatable(false);
+    Toolbar1->setIconSize(QSize(20, 20));
+    Toolbar1->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    Toolbar1->toggleViewAction()->setEnabled(false);
+    const struct {
+        const char* key;
+        const char* tip;
+    } buttons[] = {{"start", "Start Logging"},
+                   {"stop", "Stop Logging"},
+                   {"cal", "Enter calibration data"},
+                   {"comms", "Open communications window"}};
+    for (const auto& b : buttons) {
+        const QString key = QString::fromLatin1(b.key);
+        auto* action = new QAction(ToolbarIcon(key), QString::fromLatin1(b.tip), Toolbar1);
+        action->setObjectName(QStringLiteral("Toolbar1_") + key);
+        action->setData(key);
+        action->setToolTip(QString::fromLatin1(b.tip));
+        Toolbar1->addAction(action);
+        connect(action, &QAction::triggered, this, [this, key] { ToolbarButtonClick(key); });
+    }
+    Toolbar1->addSeparator();
+    Label5 = new QLabel(Toolbar1);
+    Label5->setObjectName(QStringLiteral("Label5"));
+    Label5->setMinimumWidth(Label5->fontMetrics().horizontalAdvance(QStringLiteral("0,0")) + 12);
+    Label5->setAlignment(Qt::AlignCenter);
+    Label5->setToolTip(QStringLiteral("Profiler inputs (up, down)"));
+    Toolbar1->addWidget(Label5);
+    addToolBar(Qt::TopToolBarArea, Toolbar1);
+}
+
+void frmMain::buildMenus() {
+    auto menu = [this](const char* name, const char* title) {
+        QMenu* m = menuBar()->addMenu(QString::fromLatin1(title));
+        m->setObjectName(QString::fromLatin1(name));
+        return m;
+    };
+    auto item = [](QMenu* m, const char* name, const char* caption) {
+        QAction* a = m->addAction(QString::fromLatin1(caption));
+        a->setObjectName(QString::fromLatin1(name));
+        return a;
+    };
+    menuBar()->setObjectName(QStringLiteral("menuBar"));
+    mnuFile = menu("mnuFile", "File");
+    mnuExit = item(mnuFile, "mnuExit", "Exit");
+    mnuLogging = menu("mnuLogging", "Logging");
+    mnuStart = item(mnuLogging, "mnuStart", "Start Logging");
+    mnuStop = item(mnuLogging, "mnuStop", "Stop Logging");
+    mnuStop->setEnabled(false);
+    mnuCalibration = menu("mnuCalibration", "Calibration");
+    mnuCalValues = item(mnuCalibration, "mnuCalValues", "Enter Calibration values");
+    mnuComms = menu("mnuComms", "Communications");
+    mnuDGHcomm = item(mnuComms, "mnuDGHcomm", "DGH Comm Port");
+    mnuHelp = menu("mnuHelp", "Help");
+    mnuAbout = item(mnuHelp, "mnuAbout", "About");
+}
+
+void frmMain::buildStatusBar() {
+    StatusBar1 = new StationStatusBar(4, this);
+    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+    setStatusBar(StatusBar1);
+}
+
+QWidget* frmMain::buildInstrumentPanel() {
+    QFrame* panel = Panel(QStringLiteral("fraInstruments"), this);
+    auto* row = new QHBoxLayout(panel);
+    row->setContentsMargins(6, 4, 6, 4);
+
+    auto* profiler = new QGridLayout;
+    profiler->setHorizontalSpacing(6);
+    profiler->setVerticalSpacing(4);
+    cwVP = Compact(new ToggleButton(QStringLiteral("cwVP"), QStringLiteral("VP Power ON"),
+                                    QStringLiteral("VP Power OFF"), panel));
+    CWButtonUp = Compact(new ToggleButton(QStringLiteral("CWButtonUp"), QStringLiteral("VP UP"),
+                                          QStringLiteral("VP UP"), panel));
+    CWButtonDwn = Compact(new ToggleButton(QStringLiteral("CWButtonDwn"), QStringLiteral("VP DOWN"),
+                                           QStringLiteral("VP DOWN"), panel));
+    for (int i = 0; i < 2; ++i) {
+        lblStatus[i] = new IndicatorLamp(QStringLiteral("lblStatus_%1").arg(i), panel);
+        lblStatus[i]->setToolTip(i == 0 ? QStringLiteral("Up direction free")
+                                        : QStringLiteral("Down direction free"));
+    }
+    // Each lamp sits beside the direction it gates.
+    profiler->addWidget(cwVP, 0, 0, 1, 2);
+    profiler->addWidget(CWButtonUp, 1, 0);
+    profiler->addWidget(lblStatus[0], 1, 1, Qt::AlignCenter);
+    profiler->addWidget(CWButtonDwn, 2, 0);
+    profiler->addWidget(lblStatus[1], 2, 1, Qt::AlignCenter);
+    row->addLayout(profiler);
+    row->addSpacing(8);
+
+    const struct {
+        const char* caption;
+        const char* name;
+        const char* text;
+        QLabel** label;
+    } readouts[] = {
+        {"VP Watts", "lblVPcur", "0", &lblVPcur},
+        {"mV1", "lblmV", "000", &lblmV},
+        {"pH1", "lblpH", "000", &lblpH},
+        {"Conductivity", "lblConduct", "0", &lblConduct},
+        {"Temperature", "lblTemp", "0", &lblTemp},
+        {"Press (dBar)", "lblPress", "0", &lblPress},
+        {"Salinity", "lblSalinity", "0", &lblSalinity},
+    };
+    for (const auto& r : readouts)
+        row->addWidget(Readout(QString::fromLatin1(r.caption), QString::fromLatin1(r.name),
+                               QString::fromLatin1(r.text), *r.label, panel),
+                       1);
+    return panel;
+}
+
+QWidget* frmMain::buildActuatorFrame(bool thruster) {
+    const QString tag = thruster ? QStringLiteral("Thruster") : QStringLiteral("Wave");
+    auto* frame = new QGroupBox(
+        thruster ? QStringLiteral("Thruster") : QStringLiteral("Wave Generator"), this);
+    frame->setObjectName(QStringLiteral("fra") + tag);
+    auto* row = new QHBoxLayout(frame);
+    row->setContentsMargins(6, 4, 6, 6);
+
+    QFrame* controls = Panel(QStringLiteral("fra") + tag + QStringLiteral("Control"), frame);
+    auto* c = new QHBoxLayout(controls);
+    c->setContentsMargins(6, 4, 6, 4);
+    const double top = thruster ? 1000 : 5000;
+    auto* power = Compact(
+        new ToggleButton(thruster ? QStringLiteral("cwThrust") : QStringLiteral("cwWave"),
+                         QStringLiteral("Power ON"), QStringLiteral("Power OFF"), controls));
+    auto* slide = new Slide(thruster ? QStringLiteral("sldThruster") : QStringLiteral("sldWave"), 0,
+                            top, top / 10, top / 20, Qt::Horizontal, controls);
+    auto* box =
+        new NumericBox(thruster ? QStringLiteral("CWNumEdit1") : QStringLiteral("CWNumEdit2"), 0,
+                       top, 0, controls);
+    box->setToolTip(QStringLiteral("Speed setting, 0 to %1").arg(top));
+    c->addWidget(power);
+    c->addWidget(slide, 1);
+    c->addWidget(box);
+    row->addWidget(controls, 1);
+
+    QFrame* readouts = Panel(QStringLiteral("fra") + tag + QStringLiteral("Readout"), frame);
+    auto* r = new QHBoxLayout(readouts);
+    r->setContentsMargins(4, 2, 4, 2);
+    QLabel*& rpm = thruster ? lblThrustRPM : lblWaveRPM;
+    QLabel*& watts = thruster ? lblMtrCur : lblWaveCur;
+    r->addWidget(Readout(QStringLiteral("RPM"),
+                         thruster ? QStringLiteral("lblThrustRPM") : QStringLiteral("lblWaveRPM"),
+                         QStringLiteral("0"), rpm, readouts));
+    r->addWidget(Readout(QStringLiteral("Watts"),
+                         thruster ? QStringLiteral("lblMtrCur") : QStringLiteral("lblWaveCur"),
+                         QStringLiteral("0"), watts, readouts));
+    row->addWidget(readouts);
+
+    if (thruster) {
+        cwThrust = power;
+        sldThruster = slide;
+        CWNumEdit1 = box;
+    } else {
+        cwWave = power;
+        sldWave = slide;
+        CWNumEdit2 = box;
+    }
+    return frame;
+}
+
+QWidget* frmMain::buildChartFrame() {
+    auto* frame = new QGroupBox(QStringLiteral("pH Probe"), this);
+    frame->setObjectName(QStringLiteral("fraPhProbe"));
+    auto* row = new QHBoxLayout(frame);
+    row->setContentsMargins(6, 4, 6, 6);
+    row->addWidget(buildChartPanel(true), 1);
+    row->addWidget(buildChartPanel(false), 1);
+    return frame;
+}
+
+QWidget* frmMain::buildChartPanel(bool ph) {
+    QFrame* panel = Panel(ph ? QStringLiteral("fraPhChart") : QStringLiteral("fraCtdChart"), this);
+    auto* row = new QHBoxLayout(panel);
+    row->setContentsMargins(4, 4, 4, 4);
+
+    auto* chart = new StripChart(
+        ph ? QStringLiteral("CWGraph1") : QStringLiteral("CWGraph2"), QStringLiteral("Time"),
+        ph ? QStringLiteral("pH 1") : QStringLiteral("Conductivitiy"), panel);
+    chart->setMinimumSize(240, 200);
+    // Design ranges; the knobs take over once their handlers are wired.
+    if (ph)
+        chart->setYRange(0, 14);
+    else
+        chart->setYRange(44, 56);
+    row->addWidget(chart, 1);
+
+    const double lo = ph ? 0 : kCtdKnobMin;
+    const double hi = ph ? 14 : kCtdKnobMax;
+    auto* kmin = new Knob(ph ? QStringLiteral("CWpHmin") : QStringLiteral("CWKnobCTDmin"),
+                          QStringLiteral("Min."), lo, hi, panel);
+    auto* kmax = new Knob(ph ? QStringLiteral("CWpHmax") : QStringLiteral("CWKnobCTDmax"),
+                          QStringLiteral("Max."), lo, hi, panel);
+    // "Zoom" first, as the chart starts in zoom mode with its cursors hidden.
+    auto* mode = new Slide(
+        ph ? QStringLiteral("GraphMode") : QStringLiteral("CTDgraphMode"),
+        {{QStringLiteral("Zoom"), 1}, {QStringLiteral("Pan"), 0}, {QStringLiteral("Cursor "), 2}},
+        Qt::Vertical, panel);
+    mode->setValue(1);
+    mode->setToolTip(QStringLiteral("What the mouse does on the chart"));
+    auto* reset = Compact(
+        new ToggleButton(ph ? QStringLiteral("CWButton1") : QStringLiteral("cwCTDreset"),
+                         QStringLiteral("Reset Scale"), QStringLiteral("Reset Scale"), panel));
+    auto* plot = Compact(
+        new ToggleButton(ph ? QStringLiteral("cwPlot") : QStringLiteral("cwCTDplot"),
+                         QStringLiteral("Pause Plot"), QStringLiteral("Start Plot"), panel));
+    auto* flag = Compact(
+        new ToggleButton(ph ? QStringLiteral("cwbPh") : QStringLiteral("cwCTDflag"),
+                         ph ? QStringLiteral("Disable pH") : QStringLiteral("Disable CTD"),
+                         ph ? QStringLiteral("Enable pH") : QStringLiteral("Enable CTD"), panel));
+
+    auto* side = new QGridLayout;
+    side->setSpacing(4);
+    int r = 0;
+    if (ph) {
+        lblpHdata = new QLabel(QStringLiteral("pH Probe"), panel);
+        lblpHdata->setObjectName(QStringLiteral("lblpHdata"));
+        lblpHdata->setAlignment(Qt::AlignCenter);
+        QFont f = lblpHdata->font();
+        f.setBold(true);
+        lblpHdata->setFont(f);
+        side->addWidget(lblpHdata, r++, 0, 1, 2);
+    }
+    side->addWidget(kmin, r, 0);
+    side->addWidget(kmax, r++, 1);
+    auto* buttons = new QVBoxLayout;
+    buttons->setSpacing(4);
+    buttons->addWidget(reset);
+    buttons->addWidget(plot);
+    buttons->addWidget(flag);
+    buttons->addStretch(1);
+    side->addWidget(mode, r, 0);
+    side->addLayout(buttons, r++, 1);
+    side->setRowStretch(r, 1);
+    row->addLayout(side);
+
+    if (ph) {
+        CWGraph1 = chart;
+        CWpHmin = kmin;
+        CWpHmax = kmax;
+        GraphMode = mode;
+        CWButton1 = reset;
+        cwPlot = plot;
+        cwbPh = flag;
+    } else {
+        CWGraph2 = chart;
+        CWKnobCTDmin = kmin;
+        CWKnobCTDmax = kmax;
+        CTDgraphMode = mode;
+        cwCTDreset = reset;
+        cwCTDplot = plot;
+        cwCTDflag = flag;
+    }
+    return panel;
+}
