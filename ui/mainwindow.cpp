@@ -2,6 +2,7 @@
 
 #include "about/frmabout.h"
 #include "about/registry.h"
+#include "logging/loggingcontrol.h"
 #include "portdialog/frmcomms1.h"
 #include "ui/widgets/knob.h"
 
@@ -51,6 +52,7 @@ frmMain::frmMain(Platform platform, QWidget* parent)
 
     // Feature controllers are created here, after the widgets and before
     // the start step, so the start step's knob writes reach their handlers.
+    logging_ = std::make_unique<LoggingControl>(*this);
 
     StartStep();
 }
@@ -151,8 +153,14 @@ void frmMain::showAbout() {
     about_->show();
 }
 
-void frmMain::showLogger() {}
+void frmMain::showLogger() {
+    logging_->showLogger();
+}
 
-void frmMain::stopLogging() {}
+void frmMain::stopLogging() {
+    logging_->stopLogging();
+}
 
-void frmMain::showCalibration() {}
+void frmMain::showCalibration() {
+    logging_->showCalibration();
+}

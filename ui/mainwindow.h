@@ -14,6 +14,7 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <array>
+#include <memory>
 
 class QAction;
 class QLabel;
@@ -25,6 +26,7 @@ class NumericBox;
 class Slide;
 class StationStatusBar;
 class StripChart;
+class LoggingControl;
 class ToggleButton;
 class frmAbout;
 class frmComms1;
@@ -170,4 +172,5 @@ private:
     QPointer<frmComms1> comms_;
     QPointer<frmAbout> about_;
     QString commDeviceCaption_;
+    std::unique_ptr<LoggingControl> logging_;
 };
