@@ -2,11 +2,12 @@
 // Shows the pH calibration window and runs its save step against the
 // station's calibration in memory and the main window's lblpHdata.
 
+#include "calibration/frmphcal.h"
+
 #include <QObject>
 #include <QPointer>
 
 class frmMain;
-class frmpHcal;
 
 class CalibrationControl : public QObject {
     Q_OBJECT

@@ -2,7 +2,9 @@
 
 #include "logging/frmlogbf2.h"
 #include "ui/mainwindow.h"
+#include "ui/widgets/statusbar.h"
 
+#include <QAction>
 #include <QRadioButton>
 
 LoggingControl::LoggingControl(frmMain& main)

@@ -5,6 +5,7 @@
 // main window keeps one hook for the logging and calibration menus.
 
 #include "calibration/calibrationcontrol.h"
+#include "logging/frmlogbf2.h"
 #include "logging/logfile.h"
 
 #include <QObject>
@@ -12,7 +13,6 @@
 #include <memory>
 
 class frmMain;
-class frmLogBF2;
 
 class LoggingControl : public QObject {
     Q_OBJECT
