@@ -1,6 +1,7 @@
 #pragma once
 // A two-state lamp without text (lblStatus(0), lblStatus(1)).
 
+#include <QColor>
 #include <QWidget>
 
 class IndicatorLamp : public QWidget {
@@ -9,6 +10,8 @@ public:
     explicit IndicatorLamp(const QString& name, QWidget* parent = nullptr);
     bool value() const { return on_; }
     void setValue(bool on);
+    // Colours of the lit and the dark lamp (green and dark grey at start).
+    void setColors(const QColor& onColor, const QColor& offColor);
     QSize sizeHint() const override;
 signals:
     void valueChanged(bool on);
@@ -18,4 +21,6 @@ protected:
 
 private:
     bool on_ = false;
+    QColor onColor_{0, 200, 0};
+    QColor offColor_{70, 80, 70};
 };

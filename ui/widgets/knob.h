@@ -1,6 +1,7 @@
 #pragma once
 // A dial with a double value, a caption and a scale readout.
-// A value written beyond the scale ends at the scale's limit.
+// A value written beyond the scale ends at the scale's limit. The operator
+// turns the dial in hundredths of the unit; the readout shows two decimals.
 
 #include <QWidget>
 
@@ -23,9 +24,11 @@ signals:
 
 private:
     void fromDial(int position);
+    void showValue();
     QDial* dial_;
     QLabel* readout_;
     double min_;
     double max_;
     double value_;
+    double stepsPerUnit_; // dial positions per unit of the knob's value
 };

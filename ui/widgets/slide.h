@@ -12,9 +12,8 @@ class Slide : public QWidget {
     Q_OBJECT
 public:
     // A plain scale from minimum to maximum.
-    Slide(const QString& name, double minimum, double maximum, double majorTick,
-          double minorTick, Qt::Orientation orientation = Qt::Horizontal,
-          QWidget* parent = nullptr);
+    Slide(const QString& name, double minimum, double maximum, double majorTick, double minorTick,
+          Qt::Orientation orientation = Qt::Horizontal, QWidget* parent = nullptr);
     // Labelled positions, top/left first; each label yields its value.
     Slide(const QString& name, const QList<QPair<QString, int>>& positions,
           Qt::Orientation orientation = Qt::Vertical, QWidget* parent = nullptr);
@@ -28,14 +27,21 @@ public:
     // Selects the labelled position with this label (as an operator would).
     void selectPosition(const QString& label);
     QSlider* slider() const { return slider_; }
+    double majorTick() const { return majorTick_; }
+    double minorTick() const { return minorTick_; }
 signals:
     void valueChanged(double value);
 
 private:
     void fromSlider(int position);
+    void build(Qt::Orientation orientation, QWidget* scale);
+    int positionFor(double v) const;
     QSlider* slider_ = nullptr;
     double min_ = 0;
     double max_ = 0;
     double value_ = 0;
+    double majorTick_ = 0;
+    double minorTick_ = 0;
+    double factor_ = 1; // slider positions per unit of a plain scale
     QList<QPair<QString, int>> positions_;
 };

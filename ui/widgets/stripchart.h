@@ -4,8 +4,18 @@
 // pan / cursor modes and two cursors.
 //
 // X values are times of day as fractions of a day. Points are kept in time
-// order across midnight (the day count is carried internally), and the
-// chart keeps at most maxPoints() of them, dropping the oldest.
+// order across midnight: a time of day earlier than the last one appended
+// starts the next day, and the chart carries that day count on its X axis.
+// So the axis positions (xMin/xMax, cursor X) are "chart X" values: day count
+// plus day fraction, equal to the plain day fraction until the first
+// midnight; the hh:mm:ss text of either ignores whole days. The chart keeps
+// at most maxPoints() points, dropping the oldest.
+//
+// Scrolling: after each append the newest point sits at the right edge and
+// the visible width stays as it is (timeSpan() at start). When the operator
+// pans or zooms the time axis away from the newest point the chart stops
+// following, so the view stays put; bringing the right edge back to the
+// newest point, setTimeSpan() or setFollowing(true) resumes it.
 
 #include <QWidget>
 
@@ -21,17 +31,28 @@ public:
                QWidget* parent = nullptr);
     ~StripChart() override;
 
-    // Appends a point to plot 1 and schedules one repaint.
+    // Appends a point to plot 1 and schedules one repaint (several appends
+    // before the event loop runs repaint once). A time that is not a finite
+    // number, or an infinite Y, is skipped; a NaN Y leaves a gap in the line.
     void appendPoint(double dayFraction, double y);
     int pointCount() const;
-    // Point i as appended (X as a fraction of a day).
+    // Point i, oldest first (X as a fraction of a day); (0, 0) when i is
+    // out of range.
     QPointF point(int i) const;
+    // Removes every point and forgets the day count.
+    void clear();
     int maxPoints() const { return maxPoints_; }
     void setMaxPoints(int n);
-    // Width of the visible time window, in seconds.
+    // Width of the visible time window, in seconds; setting it resumes
+    // following the newest point.
     void setTimeSpan(double seconds);
+    double timeSpan() const;
+    bool following() const;
+    void setFollowing(bool on);
 
-    void setYRange(double lower, double upper); // both ends in one call
+    // Both ends in one call. Reversed ends are swapped; equal or non-finite
+    // ends leave the range as it was.
+    void setYRange(double lower, double upper);
     double xMin() const;
     double xMax() const;
     double yMin() const;
@@ -40,23 +61,27 @@ public:
     int interactionMode() const { return mode_; }
     void setInteractionMode(int mode);
 
-    // Cursors are numbered 1 and 2; X in fractions of a day.
+    // Cursors are numbered 1 and 2; X is chart X (see above), Y in axis
+    // units. Other numbers are ignored (positions read 0).
     void setCursorVisible(int n, bool visible);
     bool cursorVisible(int n) const;
     void setCursorPosition(int n, double x, double y);
     double cursorX(int n) const;
     double cursorY(int n) const;
-    // Moves cursor n as an operator's drag does, raising cursorMoved.
+    // Moves cursor n as an operator's drag does, raising cursorMoved with
+    // tracking true (whatever the mode and visibility).
     void dragCursorTo(int n, double x, double y);
 
     QCustomPlot* plot() const { return plot_; }
-    // Text of the X tick label for a value, as the axis shows it.
+    // Text of the X tick label for a value, as the axis shows it (hh:mm:ss).
     static QString timeLabel(double dayFraction);
 
 signals:
+    // Raised on every move while the operator drags a cursor (Cursors mode).
     void cursorMoved(int n, double x, double y, bool tracking);
 
 private:
+    void trim();
     class Impl;
     Impl* d_;
     QCustomPlot* plot_;

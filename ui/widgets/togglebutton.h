@@ -14,6 +14,8 @@ public:
     void setValue(bool on);
     QString onText() const { return onText_; }
     QString offText() const { return offText_; }
+    // Replaces both texts; the shown text follows the current state.
+    void setTexts(const QString& onText, const QString& offText);
 signals:
     void valueChanged(bool on);
 

@@ -1,0 +1,43 @@
+#include "ui/widgets/indicatorlamp.h"
+
+#include <QPainter>
+#include <QRadialGradient>
+
+IndicatorLamp::IndicatorLamp(const QString& name, QWidget* parent) : QWidget(parent) {
+    setObjectName(name);
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+}
+
+void IndicatorLamp::setValue(bool on) {
+    if (on == on_)
+        return;
+    on_ = on;
+    update();
+    emit valueChanged(on_);
+}
+
+void IndicatorLamp::setColors(const QColor& onColor, const QColor& offColor) {
+    onColor_ = onColor;
+    offColor_ = offColor;
+    update();
+}
+
+QSize IndicatorLamp::sizeHint() const {
+    return {22, 22};
+}
+
+void IndicatorLamp::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    const int side = qMin(width(), height()) - 2;
+    const QRectF r((width() - side) / 2.0, (height() - side) / 2.0, side, side);
+    QColor base = on_ ? onColor_ : offColor_;
+    if (!isEnabled())
+        base = base.darker(150);
+    QRadialGradient g(r.center() - QPointF(side / 6.0, side / 6.0), side / 1.5);
+    g.setColorAt(0, base.lighter(on_ ? 160 : 120));
+    g.setColorAt(1, base);
+    p.setPen(QPen(palette().color(QPalette::Dark), 1));
+    p.setBrush(g);
+    p.drawEllipse(r);
+}
