@@ -1,0 +1,103 @@
+// CPU cost of one SendCommand/ReadReply pair with the real clock, beside the
+// same pair with a spinning 35 ms wait. The station's wait sleeps, so its
+// pair should cost a small fraction of the spinning one.
+
+#include "core/clock.h"
+#include "core/dghlink.h"
+#include "ui/operator.h"
+#include "ui/serialport.h"
+
+#include <QCoreApplication>
+#include <benchmark/benchmark.h>
+#include <cstdio>
+#include <map>
+
+namespace {
+
+// A port whose module answers at once.
+class InstantPort : public SerialPort {
+public:
+    bool isOpen() const override { return true; }
+    OpenError open() override { return OpenError::None; }
+    void close() override {}
+    int portNumber() const override { return 4; }
+    void setPortNumber(int) override {}
+    QString settings() const override { return QStringLiteral("19200,n,8,1"); }
+    void setSettings(const QString&) override {}
+    void setReadLength(int n) override { readLength_ = n; }
+    void setReceiveThreshold(int) override {}
+    int charactersWaiting() override { return static_cast<int>(buffer_.size()); }
+    QByteArray read() override {
+        QByteArray out = buffer_.left(readLength_ > 0 ? readLength_ : buffer_.size());
+        buffer_.remove(0, out.size());
+        return out;
+    }
+    void write(const QByteArray&) override { buffer_ = "*+00020.00\r"; }
+
+private:
+    QByteArray buffer_;
+    int readLength_ = 0;
+};
+
+class SilentOperator : public Operator {
+public:
+    using Operator::message;
+    void message(const QString&, const QString&) override {}
+    QString openFileName(const QString&, const QString&) override { return {}; }
+};
+
+// The busy wait: reads the tick count again and again.
+class SpinningClock : public RealClock {
+public:
+    void sleepUntil(std::int32_t tick) override {
+        while (TicksUntil(ticks(), tick) > 0) {
+        }
+    }
+};
+
+template <class ClockT> void LinkPair(benchmark::State& state) {
+    InstantPort port;
+    ClockT clock;
+    SilentOperator op;
+    DghLink link(port, clock, op);
+    for (auto _ : state) {
+        link.SendCommand(QStringLiteral("$1RD\r"));
+        benchmark::DoNotOptimize(link.ReadReply());
+    }
+}
+
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const Run& r : runs)
+            cpu[r.benchmark_name()] = r.GetAdjustedCPUTime();
+        ConsoleReporter::ReportRuns(runs);
+    }
+    std::map<std::string, double> cpu;
+};
+
+} // namespace
+
+BENCHMARK_TEMPLATE(LinkPair, RealClock)
+    ->Name("LinkPair/sleeping")
+    ->Iterations(40)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_TEMPLATE(LinkPair, SpinningClock)
+    ->Name("LinkPair/spinning")
+    ->Iterations(40)
+    ->Unit(benchmark::kMillisecond);
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    const double sleeping = reporter.cpu["LinkPair/sleeping/iterations:40"];
+    const double spinning = reporter.cpu["LinkPair/spinning/iterations:40"];
+    if (spinning > 0)
+        std::printf(
+            "CPU per pair: sleeping %.4f ms, spinning %.4f ms, ratio %.2f%% (target < 2%%)\n",
+            sleeping, spinning, 100.0 * sleeping / spinning);
+    benchmark::Shutdown();
+    return 0;
+}
