@@ -2,6 +2,7 @@
 
 #include "about/frmabout.h"
 #include "about/registry.h"
+#include "core/acquisition.h"
 #include "logging/loggingcontrol.h"
 #include "portdialog/frmcomms1.h"
 #include "ui/widgets/knob.h"
@@ -52,6 +53,7 @@ frmMain::frmMain(Platform platform, QWidget* parent)
 
     // Feature controllers are created here, after the widgets and before
     // the start step, so the start step's knob writes reach their handlers.
+    acquisition_ = std::make_unique<Acquisition>(*this);
     logging_ = std::make_unique<LoggingControl>(*this);
 
     StartStep();

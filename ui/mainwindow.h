@@ -28,6 +28,7 @@ class StationStatusBar;
 class StripChart;
 class LoggingControl;
 class ToggleButton;
+class Acquisition;
 class frmAbout;
 class frmComms1;
 
@@ -172,5 +173,6 @@ private:
     QPointer<frmComms1> comms_;
     QPointer<frmAbout> about_;
     QString commDeviceCaption_;
+    std::unique_ptr<Acquisition> acquisition_; // bus readings and actuators
     std::unique_ptr<LoggingControl> logging_;
 };
