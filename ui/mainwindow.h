@@ -27,6 +27,7 @@ class Slide;
 class StationStatusBar;
 class StripChart;
 class ToggleButton;
+class Acquisition;
 class ChartPanels;
 class CtdPanel;
 class frmAbout;
@@ -176,6 +177,7 @@ private:
     QPointer<frmComms1> comms_;
     QPointer<frmAbout> about_;
     QString commDeviceCaption_;
-    std::unique_ptr<ChartPanels> charts_; // chart feeds, scales, modes, pH switch
-    std::unique_ptr<CtdPanel> ctd_;       // CTD toggle and record stream
+    std::unique_ptr<Acquisition> acquisition_; // bus readings and actuators
+    std::unique_ptr<ChartPanels> charts_;      // chart feeds, scales, modes, pH switch
+    std::unique_ptr<CtdPanel> ctd_;            // CTD toggle and record stream
 };

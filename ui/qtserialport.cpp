@@ -159,8 +159,10 @@ void QtSerialPort::onReadyRead() {
 }
 
 void QtSerialPort::onError(QSerialPort::SerialPortError error) {
-    if (error == QSerialPort::ResourceError) {
-        // The device went away: the port counts as closed from now on.
+    // A pseudo-terminal whose other end has gone reads end-of-file, which
+    // QSerialPort reports as a read error again and again: both mean the
+    // device went away, and the port counts as closed from now on.
+    if ((error == QSerialPort::ResourceError || error == QSerialPort::ReadError) && !lost_) {
         lost_ = true;
         error_ = port_.errorString();
         QTimer::singleShot(0, this, [this] {

@@ -3,7 +3,7 @@
 
 #include "charts/chartpanels.h"
 #include "core/textnum.h"
-#include "tests/charts/stationfixture.h"
+#include "tests/support/mainwindow_fixture.h"
 #include "ui/widgets/knob.h"
 #include "ui/widgets/slide.h"
 #include "ui/widgets/statusbar.h"
@@ -18,8 +18,12 @@ double At(int h, int m, int s) {
     return DayFraction(QTime(h, m, s));
 }
 
-class ChartPanelsTest : public StationFixture {
+class ChartPanelsTest : public MainWindowTest {
 protected:
+    void SetUp() override {
+        MainWindowTest::SetUp();
+        make();
+    }
     ChartPanels& panels() { return window->charts(); }
     static void ExpectYRange(const StripChart& chart, double lo, double hi) {
         EXPECT_DOUBLE_EQ(chart.yMin(), lo);

@@ -4,7 +4,7 @@
 #include "core/textnum.h"
 #include "ctd/ctdpanel.h"
 #include "ctd/salinity.h"
-#include "tests/charts/stationfixture.h"
+#include "tests/support/mainwindow_fixture.h"
 #include "ui/widgets/stripchart.h"
 #include "ui/widgets/togglebutton.h"
 
@@ -12,32 +12,36 @@
 
 namespace {
 
-class CtdPanelTest : public StationFixture {
+class CtdPanelTest : public MainWindowTest {
 protected:
+    void SetUp() override {
+        MainWindowTest::SetUp();
+        make();
+    }
     QStringList labels() const {
         return {window->lblConduct->text(), window->lblTemp->text(), window->lblPress->text(),
                 window->lblSalinity->text()};
     }
     void switchOn() {
         window->cwCTDflag->setValue(true);
-        ASSERT_TRUE(ctdPort.isOpen());
+        ASSERT_TRUE(ctd.isOpen());
     }
 };
 
 TEST_F(CtdPanelTest, ToggleOpensAndClosesTheCtdPort) {
-    EXPECT_FALSE(ctdPort.isOpen());
+    EXPECT_FALSE(ctd.isOpen());
     window->cwCTDflag->click();
-    EXPECT_TRUE(ctdPort.isOpen());
-    EXPECT_EQ(ctdPort.openCount, 1);
+    EXPECT_TRUE(ctd.isOpen());
+    EXPECT_EQ(ctd.openCount, 1);
     window->cwCTDflag->click();
-    EXPECT_FALSE(ctdPort.isOpen());
-    EXPECT_EQ(ctdPort.closeCount, 1);
+    EXPECT_FALSE(ctd.isOpen());
+    EXPECT_EQ(ctd.closeCount, 1);
     EXPECT_TRUE(op.messages.isEmpty());
-    EXPECT_FALSE(dghPort.isOpen());
+    EXPECT_FALSE(dgh.isOpen());
 }
 
 TEST_F(CtdPanelTest, AFailedOpenIsReportedAndTheToggleReturnsToOff) {
-    ctdPort.setOpenResult(SerialPort::OpenError::PortInUse);
+    ctd.setOpenResult(SerialPort::OpenError::PortInUse);
     bool offWhileShown = false;
     op.duringMessage = [&](const QString&) { offWhileShown = !window->cwCTDflag->value(); };
 
@@ -48,26 +52,26 @@ TEST_F(CtdPanelTest, AFailedOpenIsReportedAndTheToggleReturnsToOff) {
     EXPECT_EQ(op.messages[0].caption, QStringLiteral("Corvale2"));
     EXPECT_TRUE(offWhileShown);
     EXPECT_FALSE(window->cwCTDflag->value());
-    EXPECT_FALSE(ctdPort.isOpen());
+    EXPECT_FALSE(ctd.isOpen());
 
     // Once the port is free the toggle works again.
-    ctdPort.setOpenResult(SerialPort::OpenError::None);
+    ctd.setOpenResult(SerialPort::OpenError::None);
     window->cwCTDflag->click();
-    EXPECT_TRUE(ctdPort.isOpen());
+    EXPECT_TRUE(ctd.isOpen());
     EXPECT_EQ(op.messages.size(), 1);
 }
 
 TEST_F(CtdPanelTest, OpenFailureTextNamesThePortAndTheReason) {
-    ctdPort.setPortNumber(7);
-    EXPECT_EQ(CtdPanel::OpenFailureText(ctdPort, SerialPort::OpenError::NoSuchPort),
+    ctd.setPortNumber(7);
+    EXPECT_EQ(CtdPanel::OpenFailureText(ctd, SerialPort::OpenError::NoSuchPort),
               QStringLiteral("Cannot open the CTD port COM7: the port does not exist"));
-    EXPECT_EQ(CtdPanel::OpenFailureText(ctdPort, SerialPort::OpenError::Other),
+    EXPECT_EQ(CtdPanel::OpenFailureText(ctd, SerialPort::OpenError::Other),
               QStringLiteral("Cannot open the CTD port COM7: the port could not be opened"));
 }
 
 TEST_F(CtdPanelTest, ARecordFillsTheFourReadingsAndLabels) {
     switchOn();
-    ctdPort.deliver("52.123,18.5,10.04\n");
+    ctd.deliver("52.123,18.5,10.04\n");
 
     const StationState& s = window->state();
     EXPECT_DOUBLE_EQ(s.CtdConductivity, 52.123);
@@ -90,19 +94,19 @@ TEST_F(CtdPanelTest, OneReceiveEventTakesEveryWaitingCharacter) {
     switchOn();
     // Two records and the start of a third arrive together; the port hands
     // out one character per read.
-    ctdPort.deliver("40.5,10.0,1.0\n44.0,12.0,5.25\n50");
-    EXPECT_EQ(ctdPort.charactersWaiting(), 0);
+    ctd.deliver("40.5,10.0,1.0\n44.0,12.0,5.25\n50");
+    EXPECT_EQ(ctd.charactersWaiting(), 0);
     EXPECT_EQ(labels().mid(0, 3),
               QStringList({QStringLiteral("44"), QStringLiteral("12"), QStringLiteral("5.2")}));
-    ctdPort.deliver(".25,9.5,3\n");
+    ctd.deliver(".25,9.5,3\n");
     EXPECT_DOUBLE_EQ(window->state().CtdConductivity, 50.25);
 }
 
 TEST_F(CtdPanelTest, ARecordSplitAcrossDeliveriesIsJoined) {
     switchOn();
-    ctdPort.deliver("  44.0,12.");
+    ctd.deliver("  44.0,12.");
     EXPECT_EQ(labels(), QStringList(4, QStringLiteral("0")));
-    ctdPort.deliver("0,5.25  \n");
+    ctd.deliver("0,5.25  \n");
     EXPECT_DOUBLE_EQ(window->state().CtdConductivity, 44);
     EXPECT_DOUBLE_EQ(window->state().CtdPressure, 5.2);
     EXPECT_EQ(window->lblPress->text(), QStringLiteral("5.2"));
@@ -110,32 +114,32 @@ TEST_F(CtdPanelTest, ARecordSplitAcrossDeliveriesIsJoined) {
 
 TEST_F(CtdPanelTest, ARecordCutBySwitchingOffIsJoinedAfterSwitchingOn) {
     switchOn();
-    ctdPort.deliver("52.1");
+    ctd.deliver("52.1");
     window->cwCTDflag->setValue(false);
-    EXPECT_FALSE(ctdPort.isOpen());
+    EXPECT_FALSE(ctd.isOpen());
     EXPECT_EQ(labels(), QStringList(4, QStringLiteral("0")));
 
     switchOn();
-    ctdPort.deliver("23,18.5,10.04\n");
+    ctd.deliver("23,18.5,10.04\n");
     EXPECT_DOUBLE_EQ(window->state().CtdConductivity, 52.123);
     EXPECT_EQ(window->lblConduct->text(), QStringLiteral("52.123"));
 }
 
 TEST_F(CtdPanelTest, ALineEndedByCarriageReturnStillUpdatesPressure) {
     switchOn();
-    ctdPort.deliver("44.0,12.0,5.3\r\n");
+    ctd.deliver("44.0,12.0,5.3\r\n");
     EXPECT_DOUBLE_EQ(window->state().CtdPressure, 5.3);
     EXPECT_EQ(window->lblPress->text(), QStringLiteral("5.3"));
 }
 
 TEST_F(CtdPanelTest, MalformedRecordsLeaveTheLabelsAlone) {
     switchOn();
-    ctdPort.deliver("52.123,18.5,10.04\n");
+    ctd.deliver("52.123,18.5,10.04\n");
     const QStringList before = labels();
-    ctdPort.deliver("44.0,12.0\n44.0,12.0,5.0,1\n\n");
+    ctd.deliver("44.0,12.0\n44.0,12.0,5.0,1\n\n");
     EXPECT_EQ(labels(), before);
     // A bad field keeps its reading; the rest of the record still counts.
-    ctdPort.deliver("abc,12.0,5.0\n");
+    ctd.deliver("abc,12.0,5.0\n");
     EXPECT_DOUBLE_EQ(window->state().CtdConductivity, 52.123);
     EXPECT_EQ(window->lblTemp->text(), QStringLiteral("12"));
     EXPECT_EQ(window->lblPress->text(), QStringLiteral("5"));

@@ -198,7 +198,6 @@ TEST_F(PortDialogTest, UpdatingAnOpenPortClosesItFirst) {
     EXPECT_EQ(dgh.openCount, 2);
     EXPECT_TRUE(dgh.isOpen());
     EXPECT_EQ(dgh.settings(), "38400,n,8,1");
-    dgh.onClose = nullptr; // `events` is gone before the window's shutdown closes the port
 }
 
 TEST_F(PortDialogTest, MissingGreenLightLeavesThePictureAndDoesTheRest) {

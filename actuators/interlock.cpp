@@ -1,0 +1,31 @@
+#include "actuators/interlock.h"
+
+#include "ui/widgets/indicatorlamp.h"
+#include "ui/widgets/togglebutton.h"
+
+LampInterlock::LampInterlock(const std::array<IndicatorLamp*, 2>& lamps, ToggleButton* up,
+                             ToggleButton* down)
+    : lamps_(lamps), up_(up), down_(down) {
+    for (IndicatorLamp* lamp : lamps_)
+        connect(lamp, &IndicatorLamp::valueChanged, this, &LampInterlock::LampChanged);
+}
+
+void LampInterlock::LampChanged() {
+    Gate(lamps_[0], up_);
+    Gate(lamps_[1], down_);
+    // Stopping the down drive frees the up direction; with its lamp off it
+    // must stay locked, or the carriage could be driven past the end stop.
+    if (!lamps_[0]->value())
+        up_->setEnabled(false);
+}
+
+void LampInterlock::Gate(const IndicatorLamp* lamp, ToggleButton* direction) {
+    if (lamp->value()) {
+        direction->setEnabled(true);
+        return;
+    }
+    // Switching off runs the direction's own handler, which stops the drive
+    // and frees the other direction; then this direction is locked.
+    direction->setValue(false);
+    direction->setEnabled(false);
+}

@@ -1,0 +1,226 @@
+#include "sim/flumeserver.h"
+
+#include <QSocketNotifier>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <pty.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace {
+
+// Both ends raw: no echo, no line-end translation, 8 bits through.
+bool MakeRaw(int fd) {
+    termios t{};
+    if (tcgetattr(fd, &t) != 0)
+        return false;
+    cfmakeraw(&t);
+    return tcsetattr(fd, TCSANOW, &t) == 0;
+}
+
+constexpr qint64 kCtdUnreadMs = 2000;
+
+} // namespace
+
+FlumeServer::FlumeServer(FlumeModel::Settings settings, SimFaults faults, QObject* parent)
+    : QObject(parent), model_(settings), faults_(std::move(faults)) {
+    ctdTimer_.setTimerType(Qt::PreciseTimer);
+    connect(&ctdTimer_, &QTimer::timeout, this, &FlumeServer::onCtdTick);
+}
+
+FlumeServer::~FlumeServer() {
+    closePty(dgh_);
+    closePty(ctd_);
+}
+
+bool FlumeServer::openPty(Pty& pty, QString* error) {
+    char name[256] = {};
+    if (openpty(&pty.master, &pty.slave, name, nullptr, nullptr) != 0) {
+        *error = QStringLiteral("openpty: %1").arg(QString::fromLocal8Bit(std::strerror(errno)));
+        return false;
+    }
+    if (!MakeRaw(pty.master) || !MakeRaw(pty.slave)) {
+        *error = QStringLiteral("raw mode: %1").arg(QString::fromLocal8Bit(std::strerror(errno)));
+        return false;
+    }
+    fcntl(pty.master, F_SETFL, fcntl(pty.master, F_GETFL) | O_NONBLOCK);
+    fcntl(pty.master, F_SETFD, FD_CLOEXEC);
+    fcntl(pty.slave, F_SETFD, FD_CLOEXEC);
+    pty.path = QString::fromLocal8Bit(name);
+    pty.notifier = new QSocketNotifier(pty.master, QSocketNotifier::Read, this);
+    return true;
+}
+
+void FlumeServer::closePty(Pty& pty) {
+    if (pty.notifier) {
+        pty.notifier->setEnabled(false);
+        pty.notifier->deleteLater();
+        pty.notifier = nullptr;
+    }
+    // The slave is held open only so that the device stays while nobody has
+    // it open; closing the master removes the device.
+    if (pty.slave >= 0)
+        ::close(pty.slave);
+    if (pty.master >= 0)
+        ::close(pty.master);
+    pty.slave = pty.master = -1;
+}
+
+bool FlumeServer::start(QString* error) {
+    if (!openPty(dgh_, error) || !openPty(ctd_, error))
+        return false;
+    connect(dgh_.notifier, &QSocketNotifier::activated, this, &FlumeServer::onDghReadable);
+    connect(ctd_.notifier, &QSocketNotifier::activated, this, &FlumeServer::onCtdReadable);
+    clock_.start();
+    applyCtdRate();
+    return true;
+}
+
+void FlumeServer::catchUp() {
+    const qint64 now = clock_.elapsed();
+    model_.advance(static_cast<double>(now - modelMs_) / 1000.0);
+    modelMs_ = now;
+}
+
+void FlumeServer::onDghReadable() {
+    char buf[512];
+    for (;;) {
+        const ssize_t n = ::read(dgh_.master, buf, sizeof buf);
+        if (n > 0) {
+            dghBuffer_.append(buf, n);
+            continue;
+        }
+        if (n < 0 && (errno == EAGAIN || errno == EINTR))
+            break;
+        // Nothing can come any more (EIO without a slave end): stop watching.
+        if (dgh_.notifier)
+            dgh_.notifier->setEnabled(false);
+        break;
+    }
+    // A line never ended by a carriage return is noise; keep the buffer small.
+    if (dghBuffer_.size() > 4096)
+        dghBuffer_.clear();
+    const QList<QByteArray> lines = DghResponder::takeLines(dghBuffer_);
+    if (lines.isEmpty())
+        return;
+    catchUp();
+    for (const QByteArray& line : lines) {
+        const std::optional<int> delay = faults_.replyDelay(DghResponder::addressOf(line));
+        if (!delay)
+            continue;
+        const std::optional<QByteArray> reply = responder_.respond(line);
+        if (!reply)
+            continue;
+        const QByteArray bytes = faults_.shape(*reply);
+        QTimer::singleShot(*delay, Qt::PreciseTimer, this, [this, bytes] { writeDgh(bytes); });
+    }
+}
+
+void FlumeServer::writeDgh(const QByteArray& bytes) {
+    if (dgh_.master < 0)
+        return;
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(dgh_.master, bytes.constData() + done,
+                                  static_cast<size_t>(bytes.size() - done));
+        if (n <= 0)
+            break; // the station's buffer is full: the rest is lost, as on a line
+        done += n;
+    }
+}
+
+void FlumeServer::onCtdReadable() {
+    // The station never talks to the CTD; whatever comes is dropped.
+    char buf[256];
+    while (::read(ctd_.master, buf, sizeof buf) > 0) {
+    }
+}
+
+void FlumeServer::onCtdTick() {
+    if (ctd_.master < 0)
+        return;
+    catchUp();
+    int waiting = 0;
+    const qint64 now = clock_.elapsed();
+    if (::ioctl(ctd_.slave, FIONREAD, &waiting) == 0) {
+        if (waiting < ctdPending_ || waiting == 0)
+            ctdDrainedMs_ = now;
+        else if (now - ctdDrainedMs_ > kCtdUnreadMs) {
+            tcflush(ctd_.slave, TCIFLUSH);
+            ctdDrainedMs_ = now;
+        }
+    }
+    const QByteArray record = records_.next(model_, faults_);
+    const ssize_t n = ::write(ctd_.master, record.constData(), static_cast<size_t>(record.size()));
+    if (::ioctl(ctd_.slave, FIONREAD, &waiting) == 0)
+        ctdPending_ = waiting;
+    Q_UNUSED(n);
+}
+
+void FlumeServer::applyCtdRate() {
+    if (faults_.ctdRate <= 0 || ctd_.master < 0) {
+        ctdTimer_.stop();
+        return;
+    }
+    const int interval = std::max(1, static_cast<int>(1000.0 / faults_.ctdRate + 0.5));
+    if (!ctdTimer_.isActive() || ctdTimer_.interval() != interval)
+        ctdTimer_.start(interval);
+}
+
+void FlumeServer::closeDgh() {
+    if (dgh_.master < 0)
+        return;
+    closePty(dgh_);
+    emit closed(QStringLiteral("dgh"));
+}
+
+void FlumeServer::closeCtd() {
+    if (ctd_.master < 0)
+        return;
+    closePty(ctd_);
+    ctdTimer_.stop();
+    emit closed(QStringLiteral("ctd"));
+}
+
+QString FlumeServer::stateLine() const {
+    auto onOff = [](bool on) { return on ? QStringLiteral("on") : QStringLiteral("off"); };
+    return QStringLiteral("state thruster=%1 profiler=%2 wave=%3 thruster-set=%4 drive=%5 "
+                          "wave-set=%6 thruster-hz=%7 wave-hz=%8 carriage=%9 di=%10 ph=%11 "
+                          "c=%12 t=%13 p=%14")
+        .arg(onOff(model_.thrusterPowered()), onOff(model_.profilerPowered()),
+             onOff(model_.wavePowered()))
+        .arg(model_.analogOutput('0'))
+        .arg(model_.analogOutput('2'))
+        .arg(model_.analogOutput('3'))
+        .arg(model_.thrusterFrequency(), 0, 'f', 2)
+        .arg(model_.waveFrequency(), 0, 'f', 2)
+        .arg(model_.carriagePosition(), 0, 'f', 3)
+        .arg(model_.digitalInputs(), 4, 16, QLatin1Char('0'))
+        .arg(model_.ph(), 0, 'f', 3)
+        .arg(model_.conductivity(), 0, 'f', 3)
+        .arg(model_.temperature(), 0, 'f', 3)
+        .arg(model_.pressure(), 0, 'f', 2);
+}
+
+QString FlumeServer::control(const QString& line) {
+    const QStringList w = line.simplified().split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    if (w.size() == 1 && w[0] == QLatin1String("state")) {
+        catchUp();
+        return stateLine();
+    }
+    if (w.size() == 2 && w[0] == QLatin1String("close")) {
+        if (w[1] == QLatin1String("dgh"))
+            closeDgh();
+        else if (w[1] == QLatin1String("ctd"))
+            closeCtd();
+        else
+            return QStringLiteral("error close takes dgh or ctd");
+        return QStringLiteral("ok close ") + w[1];
+    }
+    const QString answer = faults_.apply(line);
+    applyCtdRate();
+    return answer;
+}

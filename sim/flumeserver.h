@@ -1,0 +1,69 @@
+#pragma once
+// Serves the flume model on two pseudo-terminals: the DGH module bus and the
+// CTD line. Everything is driven by events (data on the bus, the CTD timer,
+// reply timers), so an idle simulator costs no CPU.
+
+#include "sim/ctdstream.h"
+#include "sim/dghresponder.h"
+#include "sim/flumemodel.h"
+#include "sim/simfaults.h"
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+class QSocketNotifier;
+
+class FlumeServer : public QObject {
+    Q_OBJECT
+public:
+    FlumeServer(FlumeModel::Settings settings, SimFaults faults, QObject* parent = nullptr);
+    ~FlumeServer() override;
+
+    // Opens both pseudo-terminals and starts the CTD stream.
+    bool start(QString* error);
+    QString dghDevice() const { return dgh_.path; }
+    QString ctdDevice() const { return ctd_.path; }
+
+    // One control line; the answer to print ("ok ...", "error ...", "state ...").
+    QString control(const QString& line);
+    // A vanished port: the pseudo-terminal and its device path go away.
+    void closeDgh();
+    void closeCtd();
+
+signals:
+    void closed(const QString& which);
+
+private:
+    struct Pty {
+        int master = -1;
+        int slave = -1;
+        QString path;
+        QSocketNotifier* notifier = nullptr;
+    };
+    bool openPty(Pty& pty, QString* error);
+    void closePty(Pty& pty);
+    void onDghReadable();
+    void onCtdReadable();
+    void onCtdTick();
+    void catchUp();
+    void writeDgh(const QByteArray& bytes);
+    void applyCtdRate();
+    QString stateLine() const;
+
+    FlumeModel model_;
+    DghResponder responder_{model_};
+    SimFaults faults_;
+    CtdStream records_;
+    Pty dgh_;
+    Pty ctd_;
+    QByteArray dghBuffer_;
+    QElapsedTimer clock_;
+    qint64 modelMs_ = 0;
+    QTimer ctdTimer_;
+    // Bytes waiting at the CTD device when nobody reads them are thrown away
+    // after a while, as a line with no listener loses them.
+    int ctdPending_ = 0;
+    qint64 ctdDrainedMs_ = 0;
+};

@@ -1,0 +1,233 @@
+// corvale-flume-sim: the flume's DGH modules and CTD on two pseudo-terminals,
+// for running, demonstrating and testing the station without the instrument.
+
+#include "sim/flumeserver.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QSocketNotifier>
+
+#include <csignal>
+#include <cstdio>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+int signalPipe[2] = {-1, -1};
+
+void OnSignal(int sig) {
+    const char c = static_cast<char>(sig);
+    [[maybe_unused]] const ssize_t n = ::write(signalPipe[0], &c, 1);
+}
+
+void Say(const QString& line) {
+    std::fputs(qPrintable(line + QLatin1Char('\n')), stdout);
+    std::fflush(stdout);
+}
+
+void Fail(const QString& line) {
+    std::fputs(qPrintable(QStringLiteral("corvale-flume-sim: ") + line + QLatin1Char('\n')),
+               stderr);
+}
+
+const char* kDescription =
+    "Plays the seabed flume for the Corvale2 station: the DGH module bus and the\n"
+    "CTD record stream, each on its own pseudo-terminal. Prints two lines,\n"
+    "  DGH <device>\n"
+    "  CTD <device>\n"
+    "then serves until stopped (SIGTERM, SIGINT). Nothing is kept on disk.\n"
+    "\n"
+    "DGH modules (command \"$\" address command data CR, reply \"*\" or \"?\" data CR):\n"
+    "  9      SPnn / CPnn set / clear relay nn: 02 thruster, 03 profiler, 04 wave\n"
+    "         generator (cleared = power on; all set at start); DI answers *000X,\n"
+    "         X bit 1 = up allowed, bit 0 = down allowed (off at the end stops)\n"
+    "  0, 3   AO thruster / wave generator speed set point (slider 0-1000 / 0-5000)\n"
+    "  2      AO profiler drive: +05000.00 up, -05000.00 down, 00000.00 stop;\n"
+    "         the carriage moves only while powered and driven\n"
+    "  1, 4   RD motor frequency in Hz, first-order lag towards the set point\n"
+    "         (full slider: 25 Hz = 1500 RPM thruster, 74 Hz = 60 RPM wave)\n"
+    "  5,6,7  RD thruster, wave generator, profiler current (0 when unpowered)\n"
+    "  A      RD pH electrode mV for a drifting pH near 8 at the CTD temperature,\n"
+    "         matching the station's start calibration (slope 4.5, offset 2.5)\n"
+    "  Other addresses stay silent; an unknown command gets a \"?\" reply.\n"
+    "\n"
+    "CTD: \"conductivity,temperature,pressure\" LF, e.g. 47.123,14.502,10.04\n"
+    "\n"
+    "Signals: SIGUSR1 closes the DGH pseudo-terminal, SIGUSR2 the CTD one\n"
+    "(a vanished port); the simulator prints \"closed dgh\" / \"closed ctd\".\n"
+    "\n"
+    "Control lines on standard input, each answered on standard output by one\n"
+    "line \"ok <line>\", \"error <why>\" or \"state ...\":\n";
+
+double ParseNumber(const QString& text, double lo, double hi, const QString& what, bool* ok) {
+    bool good = false;
+    const double v = text.toDouble(&good);
+    if (!good || v < lo || v > hi) {
+        Fail(QStringLiteral("%1 must be a number from %2 to %3, not \"%4\"")
+                 .arg(what)
+                 .arg(lo)
+                 .arg(hi)
+                 .arg(text));
+        *ok = false;
+    }
+    return v;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("corvale-flume-sim"));
+    QCoreApplication::setApplicationVersion(QStringLiteral("1.0.0"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QString::fromLatin1(kDescription) + SimFaults::controlHelp());
+    parser.addHelpOption();
+    parser.addVersionOption();
+    const QCommandLineOption replyDelay(
+        QStringLiteral("reply-delay-ms"),
+        QStringLiteral("Time from a command to its reply, ms (default 8; the station waits 35)."),
+        QStringLiteral("ms"), QStringLiteral("8"));
+    const QCommandLineOption silent(
+        QStringLiteral("silent"),
+        QStringLiteral("Module <address> never answers (repeatable; \"all\" for every module)."),
+        QStringLiteral("address"));
+    const QCommandLineOption late(
+        QStringLiteral("late"),
+        QStringLiteral("Module <address> answers after --late-ms (repeatable; \"all\")."),
+        QStringLiteral("address"));
+    const QCommandLineOption lateMs(
+        QStringLiteral("late-ms"),
+        QStringLiteral("Answer time of late modules, ms (default 80, past the 35 ms window)."),
+        QStringLiteral("ms"), QStringLiteral("80"));
+    const QCommandLineOption garbage(QStringLiteral("garbage"),
+                                     QStringLiteral("Send \"xy\" before each reply's marker."));
+    const QCommandLineOption parity(
+        QStringLiteral("parity"), QStringLiteral("Set the highest bit of every reply character."));
+    const QCommandLineOption ctdRate(
+        QStringLiteral("ctd-rate"),
+        QStringLiteral("CTD records per second, 0 to 24 (default 1; 0 = quiet)."),
+        QStringLiteral("rate"), QStringLiteral("1"));
+    const QCommandLineOption ctdCrLf(QStringLiteral("ctd-crlf"),
+                                     QStringLiteral("End CTD records with CR LF instead of LF."));
+    const QCommandLineOption ctdMalformed(
+        QStringLiteral("ctd-malformed"),
+        QStringLiteral("Make every <n>th CTD record malformed: in turn a field missing, a "
+                       "field too many, a garbled number, an empty line (default 0 = none)."),
+        QStringLiteral("n"), QStringLiteral("0"));
+    const QCommandLineOption lag(
+        QStringLiteral("lag-seconds"),
+        QStringLiteral("Time constant of the motor frequencies, s (default 2)."),
+        QStringLiteral("s"), QStringLiteral("2"));
+    const QCommandLineOption travel(
+        QStringLiteral("travel-seconds"),
+        QStringLiteral("Profiler travel from bottom to top end stop, s (default 20)."),
+        QStringLiteral("s"), QStringLiteral("20"));
+    const QCommandLineOption carriage(
+        QStringLiteral("carriage"),
+        QStringLiteral("Start position of the profiler, 0 = bottom to 1 = top (default 0.5)."),
+        QStringLiteral("position"), QStringLiteral("0.5"));
+    const QCommandLineOption seed(QStringLiteral("seed"),
+                                  QStringLiteral("Seed of the readings' noise (default 1)."),
+                                  QStringLiteral("n"), QStringLiteral("1"));
+    parser.addOptions({replyDelay, silent, late, lateMs, garbage, parity, ctdRate, ctdCrLf,
+                       ctdMalformed, lag, travel, carriage, seed});
+    parser.process(app);
+
+    // Options go through the same words as the control lines, so both are
+    // checked alike.
+    SimFaults faults;
+    QStringList controls;
+    controls << QStringLiteral("reply-delay-ms ") + parser.value(replyDelay)
+             << QStringLiteral("late-ms ") + parser.value(lateMs)
+             << QStringLiteral("ctd-rate ") + parser.value(ctdRate)
+             << QStringLiteral("ctd-malformed ") + parser.value(ctdMalformed);
+    for (const QString& a : parser.values(silent))
+        controls << QStringLiteral("silent ") + a;
+    for (const QString& a : parser.values(late))
+        controls << QStringLiteral("late ") + a;
+    if (parser.isSet(garbage))
+        controls << QStringLiteral("garbage on");
+    if (parser.isSet(parity))
+        controls << QStringLiteral("parity on");
+    if (parser.isSet(ctdCrLf))
+        controls << QStringLiteral("ctd-crlf on");
+    for (const QString& c : controls) {
+        const QString answer = faults.apply(c);
+        if (!answer.startsWith(QLatin1String("ok"))) {
+            Fail(QStringLiteral("--%1").arg(answer.mid(6)));
+            return 2;
+        }
+    }
+    bool ok = true;
+    FlumeModel::Settings settings;
+    settings.lagSeconds =
+        ParseNumber(parser.value(lag), 0.001, 3600, QStringLiteral("--lag-seconds"), &ok);
+    settings.travelSeconds =
+        ParseNumber(parser.value(travel), 0.01, 3600, QStringLiteral("--travel-seconds"), &ok);
+    settings.startPosition =
+        ParseNumber(parser.value(carriage), 0, 1, QStringLiteral("--carriage"), &ok);
+    settings.seed = static_cast<quint32>(
+        ParseNumber(parser.value(seed), 0, 4294967295.0, QStringLiteral("--seed"), &ok));
+    if (!ok)
+        return 2;
+
+    FlumeServer server(settings, faults);
+    QString error;
+    if (!server.start(&error)) {
+        Fail(error);
+        return 1;
+    }
+
+    // Signals arrive through a socket pair, handled in the event loop.
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, signalPipe) != 0) {
+        Fail(QStringLiteral("socketpair failed"));
+        return 1;
+    }
+    struct sigaction sa {};
+    sa.sa_handler = OnSignal;
+    sigemptyset(&sa.sa_mask);
+    sa.sa_flags = SA_RESTART;
+    for (const int sig : {SIGUSR1, SIGUSR2, SIGTERM, SIGINT, SIGHUP})
+        sigaction(sig, &sa, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
+    QSocketNotifier signalNotifier(signalPipe[1], QSocketNotifier::Read);
+    QObject::connect(&signalNotifier, &QSocketNotifier::activated, [&] {
+        char c = 0;
+        while (::read(signalPipe[1], &c, 1) == 1) {
+            if (c == SIGUSR1)
+                server.closeDgh();
+            else if (c == SIGUSR2)
+                server.closeCtd();
+            else
+                QCoreApplication::quit();
+        }
+    });
+    QObject::connect(&server, &FlumeServer::closed,
+                     [](const QString& which) { Say(QStringLiteral("closed ") + which); });
+
+    // Control lines on standard input; at its end the simulator goes on.
+    QByteArray pending;
+    QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
+    QObject::connect(&input, &QSocketNotifier::activated, [&] {
+        char buf[512];
+        const ssize_t n = ::read(STDIN_FILENO, buf, sizeof buf);
+        if (n <= 0) {
+            input.setEnabled(false);
+            return;
+        }
+        pending.append(buf, n);
+        qsizetype nl;
+        while ((nl = pending.indexOf('\n')) >= 0) {
+            const QString line = QString::fromLocal8Bit(pending.left(nl)).trimmed();
+            pending.remove(0, nl + 1);
+            if (!line.isEmpty())
+                Say(server.control(line));
+        }
+    });
+
+    Say(QStringLiteral("DGH ") + server.dghDevice());
+    Say(QStringLiteral("CTD ") + server.ctdDevice());
+    return app.exec();
+}
