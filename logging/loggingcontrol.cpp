@@ -13,6 +13,7 @@ LoggingControl::LoggingControl(frmMain& main)
 }
 
 LoggingControl::~LoggingControl() {
+    main_.tmrlogger.setHandler({});
     // Each record is already synced; closing at shutdown releases the file.
     if (file_)
         file_->close();
