@@ -5,6 +5,7 @@
 #include "charts/chartpanels.h"
 #include "core/acquisition.h"
 #include "ctd/ctdpanel.h"
+#include "logging/loggingcontrol.h"
 #include "portdialog/frmcomms1.h"
 #include "ui/widgets/knob.h"
 
@@ -57,6 +58,7 @@ frmMain::frmMain(Platform platform, QWidget* parent)
     acquisition_ = std::make_unique<Acquisition>(*this);
     charts_ = std::make_unique<ChartPanels>(*this);
     ctd_ = std::make_unique<CtdPanel>(*this);
+    logging_ = std::make_unique<LoggingControl>(*this);
 
     StartStep();
 }
@@ -157,8 +159,14 @@ void frmMain::showAbout() {
     about_->show();
 }
 
-void frmMain::showLogger() {}
+void frmMain::showLogger() {
+    logging_->showLogger();
+}
 
-void frmMain::stopLogging() {}
+void frmMain::stopLogging() {
+    logging_->stopLogging();
+}
 
-void frmMain::showCalibration() {}
+void frmMain::showCalibration() {
+    logging_->showCalibration();
+}

@@ -26,6 +26,7 @@ class NumericBox;
 class Slide;
 class StationStatusBar;
 class StripChart;
+class LoggingControl;
 class ToggleButton;
 class Acquisition;
 class ChartPanels;
@@ -180,4 +181,5 @@ private:
     std::unique_ptr<Acquisition> acquisition_; // bus readings and actuators
     std::unique_ptr<ChartPanels> charts_;      // chart feeds, scales, modes, pH switch
     std::unique_ptr<CtdPanel> ctd_;            // CTD toggle and record stream
+    std::unique_ptr<LoggingControl> logging_;
 };

@@ -1,0 +1,120 @@
+#include "logging/frmlogbf2.h"
+
+#include "core/state.h"
+#include "core/textnum.h"
+#include "ui/operator.h"
+
+#include <QButtonGroup>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+namespace {
+QRadioButton* MakeOption(const QString& name, const QString& caption, QWidget* parent) {
+    auto* option = new QRadioButton(caption, parent);
+    option->setObjectName(name);
+    return option;
+}
+} // namespace
+
+frmLogBF2::frmLogBF2(StationState& state, Operator& operatorUi, QWidget* parent)
+    : QWidget(parent, Qt::Dialog), state_(state), operator_(operatorUi) {
+    setObjectName(QStringLiteral("frmLogBF2"));
+    setWindowTitle(QStringLiteral("Logger"));
+    setAttribute(Qt::WA_DeleteOnClose);
+
+    auto* frame = new QGroupBox(QStringLiteral("Log File Parameters:"), this);
+    frame->setObjectName(QStringLiteral("Frame1"));
+    optDatafile[1] =
+        MakeOption(QStringLiteral("optDatafile_1"), QStringLiteral("Write to File"), frame);
+    optDatafile[0] = MakeOption(QStringLiteral("optDatafile_0"), QStringLiteral("No Save"), frame);
+    auto* intervalLabel = new QLabel(QStringLiteral("Logging Interval(sec)"), frame);
+    cmbInterval = new QComboBox(frame);
+    cmbInterval->setObjectName(QStringLiteral("cmbInterval"));
+    intervalLabel->setBuddy(cmbInterval);
+
+    optAppend[1] = MakeOption(QStringLiteral("optAppend_1"), QStringLiteral("Overwrite"), this);
+    optAppend[0] = MakeOption(QStringLiteral("optAppend_0"), QStringLiteral("Append"), this);
+    cmdSelect = new QPushButton(QStringLiteral("Select File"), this);
+    cmdSelect->setObjectName(QStringLiteral("cmdSelect"));
+    cmdExit = new QPushButton(QStringLiteral("OK"), this);
+    cmdExit->setObjectName(QStringLiteral("cmdExit"));
+
+    // Two independent groups, one choice in each; none chosen until loaded.
+    datafileGroup_ = new QButtonGroup(this);
+    datafileGroup_->addButton(optDatafile[0], 0);
+    datafileGroup_->addButton(optDatafile[1], 1);
+    appendGroup_ = new QButtonGroup(this);
+    appendGroup_->addButton(optAppend[0], 0);
+    appendGroup_->addButton(optAppend[1], 1);
+
+    auto* frameLayout = new QGridLayout(frame);
+    frameLayout->addWidget(optDatafile[1], 0, 0);
+    frameLayout->addWidget(optDatafile[0], 1, 0);
+    frameLayout->addWidget(intervalLabel, 0, 1);
+    frameLayout->addWidget(cmbInterval, 1, 1);
+
+    auto* modeLayout = new QHBoxLayout;
+    modeLayout->addWidget(optAppend[1]);
+    modeLayout->addWidget(optAppend[0]);
+    auto* buttonLayout = new QHBoxLayout;
+    buttonLayout->addWidget(cmdSelect);
+    buttonLayout->addStretch();
+    buttonLayout->addWidget(cmdExit);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(frame);
+    layout->addLayout(modeLayout);
+    layout->addLayout(buttonLayout);
+
+    connect(datafileGroup_, &QButtonGroup::idClicked, this, [this](int) { OptionStep(); });
+    connect(cmdSelect, &QPushButton::clicked, this, [this] { SelectFileStep(); });
+    connect(cmdExit, &QPushButton::clicked, this, [this] { emit okPressed(); });
+
+    LoadStep();
+}
+
+void frmLogBF2::LoadStep() {
+    optDatafile[0]->setChecked(true);
+    OptionStep();
+    for (int ms : kLogIntervalsMs)
+        cmbInterval->addItem(NumberText(ms / 1000.0));
+    cmbInterval->setCurrentIndex(-1);
+}
+
+void frmLogBF2::OptionStep() {
+    const bool noSave = optDatafile[0]->isChecked();
+    optAppend[1]->setEnabled(!noSave);
+    optAppend[0]->setEnabled(!noSave);
+    cmdSelect->setEnabled(!noSave);
+    cmdExit->setEnabled(noSave);
+}
+
+void frmLogBF2::SelectFileStep() {
+    const QString initial = state_.LogFileName;
+    QString name = operator_.openFileName(QStringLiteral("All Files (*.*) |*.*"), initial);
+    if (name.isEmpty())
+        name = initial; // a cancelled dialog keeps its initial name
+    if (!name.isEmpty()) {
+        state_.LogFileName = name;
+        cmdExit->setEnabled(true);
+    }
+}
+
+std::optional<int> frmLogBF2::selectedIntervalMs() const {
+    const int position = cmbInterval->currentIndex();
+    if (position < 0 || position >= static_cast<int>(kLogIntervalsMs.size()))
+        return std::nullopt;
+    return kLogIntervalsMs[static_cast<std::size_t>(position)];
+}
+
+void frmLogBF2::closeEvent(QCloseEvent* event) {
+    emit closedByOperator();
+    event->accept();
+}

@@ -1,0 +1,56 @@
+#pragma once
+// frmLogBF2 ("Logger"): the operator's logging choices. The window builds
+// its controls, runs its own option and Select File steps, and hands the OK
+// press to the logging control. It is a plain window, not modal: OK hides
+// it with its choices kept; the close box destroys it.
+
+#include <QWidget>
+#include <array>
+#include <optional>
+
+class QButtonGroup;
+class QComboBox;
+class QPushButton;
+class QRadioButton;
+class Operator;
+struct StationState;
+
+class frmLogBF2 : public QWidget {
+    Q_OBJECT
+public:
+    frmLogBF2(StationState& state, Operator& operatorUi, QWidget* parent = nullptr);
+
+    // Index 1 "Write to File", 0 "No Save".
+    std::array<QRadioButton*, 2> optDatafile{};
+    // Index 1 "Overwrite", 0 "Append".
+    std::array<QRadioButton*, 2> optAppend{};
+    QComboBox* cmbInterval = nullptr;
+    QPushButton* cmdSelect = nullptr;
+    QPushButton* cmdExit = nullptr;
+
+    // The logging interval of the selected list position; none selected: empty.
+    std::optional<int> selectedIntervalMs() const;
+
+    void OptionStep();
+    void SelectFileStep();
+
+signals:
+    void okPressed();
+    // The close box was used; the window is on its way to destruction.
+    void closedByOperator();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void LoadStep();
+
+    StationState& state_;
+    Operator& operator_;
+    QButtonGroup* datafileGroup_ = nullptr;
+    QButtonGroup* appendGroup_ = nullptr;
+};
+
+// Logging interval in milliseconds for each position of the interval list.
+inline constexpr std::array<int, 8> kLogIntervalsMs{60000, 30000, 15000, 10000,
+                                                    5000,  2000,  1000,  500};

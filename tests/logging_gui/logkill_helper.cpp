@@ -1,0 +1,91 @@
+// A station process for the durability test: it logs to a file and says on
+// stdout each record it has written, until it is killed.
+//   logkill_helper loop <file>     records as fast as the file takes them
+//   logkill_helper station <file>  the real main window logging at 0.5 s
+
+#include "core/state.h"
+#include "logging/frmlogbf2.h"
+#include "logging/logfile.h"
+#include "tests/support/fakes.h"
+#include "ui/mainwindow.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDate>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <cstdio>
+
+namespace {
+
+void Report(long long record) {
+    std::printf("record %lld\n", record);
+    std::fflush(stdout);
+}
+
+int Loop(const QString& path) {
+    LogFile file;
+    StationState state;
+    QString error;
+    if (!file.open(path, LogFile::Mode::Overwrite, &error) ||
+        !WriteLogHeader(file, state, QDate::currentDate(), &error)) {
+        std::fprintf(stderr, "%s\n", qPrintable(error));
+        return 1;
+    }
+    for (long long record = 1;; ++record) {
+        state.PhMilliVolts = static_cast<double>(record);
+        state.ThrusterRpm = QStringLiteral("record %1 of a run that is killed").arg(record);
+        if (!WriteLogRecord(file, state, QTime::currentTime(), &error)) {
+            std::fprintf(stderr, "%s\n", qPrintable(error));
+            return 1;
+        }
+        Report(record);
+    }
+}
+
+int Station(int argc, char** argv, const QString& path) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QTemporaryDir programDir;
+    FakeClock clock;
+    FakeSerialPort bus(clock, 4, QStringLiteral("19200,n,8,1"));
+    FakeSerialPort ctd(clock, 5, QStringLiteral("9600,n,8,1"));
+    RecordingOperator op;
+    frmMain main(Platform{bus, ctd, clock, op, programDir.path()});
+
+    long long record = 0;
+    QObject::connect(&main.tmrlogger, &StationTimer::ticked, [&] {
+        ++record;
+        main.state().PhMilliVolts = static_cast<double>(record + 1);
+        Report(record);
+    });
+    main.state().PhMilliVolts = 1;
+    main.ToolbarButtonClick(QStringLiteral("start"));
+    auto* dialog = main.findChild<frmLogBF2*>(QStringLiteral("frmLogBF2"));
+    dialog->optDatafile[1]->click();
+    op.fileAnswers.push_back(path);
+    dialog->cmdSelect->click();
+    dialog->optAppend[1]->click();
+    dialog->cmbInterval->setCurrentIndex(7);
+    dialog->cmdExit->click();
+    if (!op.messages.isEmpty()) {
+        std::fprintf(stderr, "%s\n", qPrintable(op.messages[0].text));
+        return 1;
+    }
+    return QApplication::exec();
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: %s loop|station <file>\n", argv[0]);
+        return 2;
+    }
+    const QString mode = QString::fromLocal8Bit(argv[1]);
+    const QString path = QString::fromLocal8Bit(argv[2]);
+    if (mode == QLatin1String("loop"))
+        return Loop(path);
+    return Station(argc, argv, path);
+}
