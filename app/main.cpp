@@ -7,6 +7,7 @@
 #include "ui/qtserialport.h"
 
 #include <QApplication>
+#include <QScreen>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -22,6 +23,11 @@ int main(int argc, char** argv) {
 
     frmMain window(Platform{dgh, ctd, clock, op, QApplication::applicationDirPath()});
     op.setParentWidget(&window);
+
+    QSize size(1280, 800);
+    if (const QScreen* screen = QApplication::primaryScreen())
+        size = size.boundedTo(screen->availableGeometry().size());
+    window.resize(size);
     window.show();
     return app.exec();
 }

@@ -3,7 +3,7 @@
 #include "actuators/interlock.h"
 #include "actuators/motorpanel.h"
 #include "actuators/profiler.h"
-#include "core/phswitch.h"
+#include "charts/chartpanels.h"
 #include "core/readings.h"
 #include "core/textnum.h"
 #include "ui/mainwindow.h"
@@ -33,7 +33,6 @@ Acquisition::Acquisition(frmMain& main)
           std::make_unique<LampInterlock>(main.lblStatus, main.CWButtonUp, main.CWButtonDwn)) {
     main_.Timer1.setHandler([this] { PollDigitalInputs(); });
     main_.tmrRPM.setHandler([this] { RpmCycle(); });
-    WirePhSwitch(main_, this);
 }
 
 Acquisition::~Acquisition() {
@@ -91,7 +90,7 @@ void Acquisition::ReadPh(const QString& address) {
     const QString reply = link.ReadReply();
     if (!IsValidReply(reply)) {
         link.operatorUi().message(QStringLiteral("NO VALID RETURN FROM pH MODULE"));
-        SwitchPhReadingOff(main_);
+        main_.charts().SwitchPhReadingOff();
         return;
     }
     const QString text = SpeedValueText(reply);

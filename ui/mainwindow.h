@@ -28,6 +28,8 @@ class StationStatusBar;
 class StripChart;
 class ToggleButton;
 class Acquisition;
+class ChartPanels;
+class CtdPanel;
 class frmAbout;
 class frmComms1;
 
@@ -138,6 +140,9 @@ public:
     frmComms1* commsDialog() const;
     frmAbout* aboutDialog() const;
 
+    // The chart panels' operations (SwitchPhReadingOff for the pH measurement).
+    ChartPanels& charts() { return *charts_; }
+
     // The port dialog's device caption; kept for the whole run.
     QString commDeviceCaption() const { return commDeviceCaption_; }
     void setCommDeviceCaption(const QString& caption) { commDeviceCaption_ = caption; }
@@ -173,4 +178,6 @@ private:
     QPointer<frmAbout> about_;
     QString commDeviceCaption_;
     std::unique_ptr<Acquisition> acquisition_; // bus readings and actuators
+    std::unique_ptr<ChartPanels> charts_;      // chart feeds, scales, modes, pH switch
+    std::unique_ptr<CtdPanel> ctd_;            // CTD toggle and record stream
 };

@@ -21,6 +21,7 @@
 #include <QMenuBar>
 #include <QToolBar>
 #include <QVBoxLayout>
+#include <qcustomplot.h>
 
 namespace {
 
@@ -34,7 +35,8 @@ QFrame* Panel(const QString& name, QWidget* parent) {
 
 // A captioned frame holding one read-out label with its initial text.
 QGroupBox* Readout(const QString& caption, const QString& labelName, const QString& text,
-                   QLabel*& label, QWidget* parent) {
+                   QLabel*& label, QWidget* parent,
+                   const QString& widest = QStringLiteral("00000.00")) {
     auto* frame = new QGroupBox(caption, parent);
     frame->setObjectName(QStringLiteral("fra") + labelName.mid(3));
     label = new QLabel(text, frame);
@@ -44,8 +46,8 @@ QGroupBox* Readout(const QString& caption, const QString& labelName, const QStri
     font.setPointSizeF(font.pointSizeF() * 1.4);
     font.setBold(true);
     label->setFont(font);
-    // Wide enough for a reading such as 12345.67 so the row does not jump.
-    label->setMinimumWidth(QFontMetrics(font).horizontalAdvance(QStringLiteral("00000.00")));
+    // Wide enough for the widest usual reading, so the row does not jump.
+    label->setMinimumWidth(QFontMetrics(font).horizontalAdvance(widest));
     auto* layout = new QVBoxLayout(frame);
     layout->setContentsMargins(4, 2, 4, 4);
     layout->addWidget(label);
@@ -183,9 +185,12 @@ QWidget* frmMain::buildActuatorFrame(bool thruster) {
     auto* row = new QHBoxLayout(frame);
     row->setContentsMargins(6, 4, 6, 6);
 
+    // The slide gets the width its scale labels need; power and the typed
+    // value share the column to its left, the read-outs stack on the right.
     QFrame* controls = Panel(QStringLiteral("fra") + tag + QStringLiteral("Control"), frame);
-    auto* c = new QHBoxLayout(controls);
+    auto* c = new QGridLayout(controls);
     c->setContentsMargins(6, 4, 6, 4);
+    c->setHorizontalSpacing(8);
     const double top = thruster ? 1000 : 5000;
     auto* power = Compact(
         new ToggleButton(thruster ? QStringLiteral("cwThrust") : QStringLiteral("cwWave"),
@@ -196,22 +201,24 @@ QWidget* frmMain::buildActuatorFrame(bool thruster) {
         new NumericBox(thruster ? QStringLiteral("CWNumEdit1") : QStringLiteral("CWNumEdit2"), 0,
                        top, 0, controls);
     box->setToolTip(QStringLiteral("Speed setting, 0 to %1").arg(top));
-    c->addWidget(power);
-    c->addWidget(slide, 1);
-    c->addWidget(box);
+    c->addWidget(power, 0, 0);
+    c->addWidget(box, 1, 0);
+    c->addWidget(slide, 0, 1, 2, 1, Qt::AlignVCenter);
+    c->setColumnStretch(1, 1);
     row->addWidget(controls, 1);
 
     QFrame* readouts = Panel(QStringLiteral("fra") + tag + QStringLiteral("Readout"), frame);
-    auto* r = new QHBoxLayout(readouts);
+    auto* r = new QVBoxLayout(readouts);
     r->setContentsMargins(4, 2, 4, 2);
+    r->setSpacing(2);
     QLabel*& rpm = thruster ? lblThrustRPM : lblWaveRPM;
     QLabel*& watts = thruster ? lblMtrCur : lblWaveCur;
     r->addWidget(Readout(QStringLiteral("RPM"),
                          thruster ? QStringLiteral("lblThrustRPM") : QStringLiteral("lblWaveRPM"),
-                         QStringLiteral("0"), rpm, readouts));
+                         QStringLiteral("0"), rpm, readouts, QStringLiteral("0000.0")));
     r->addWidget(Readout(QStringLiteral("Watts"),
                          thruster ? QStringLiteral("lblMtrCur") : QStringLiteral("lblWaveCur"),
-                         QStringLiteral("0"), watts, readouts));
+                         QStringLiteral("0"), watts, readouts, QStringLiteral("0000.0")));
     row->addWidget(readouts);
 
     if (thruster) {
@@ -245,6 +252,8 @@ QWidget* frmMain::buildChartPanel(bool ph) {
         ph ? QStringLiteral("CWGraph1") : QStringLiteral("CWGraph2"), QStringLiteral("Time"),
         ph ? QStringLiteral("pH 1") : QStringLiteral("Conductivitiy"), panel);
     chart->setMinimumSize(240, 200);
+    // Fewer, wider time labels: hh:mm:ss needs room at this chart's width.
+    chart->plot()->xAxis->ticker()->setTickCount(4);
     // Design ranges; the knobs take over once their handlers are wired.
     if (ph)
         chart->setYRange(0, 14);
@@ -287,6 +296,10 @@ QWidget* frmMain::buildChartPanel(bool ph) {
         f.setBold(true);
         lblpHdata->setFont(f);
         side->addWidget(lblpHdata, r++, 0, 1, 2);
+    } else {
+        // Keeps the CTD controls level with the pH ones.
+        const int height = QFontMetrics(font()).height();
+        side->addItem(new QSpacerItem(1, height, QSizePolicy::Minimum, QSizePolicy::Fixed), r++, 0);
     }
     side->addWidget(kmin, r, 0);
     side->addWidget(kmax, r++, 1);

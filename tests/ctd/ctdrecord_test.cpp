@@ -1,0 +1,137 @@
+#include "core/state.h"
+#include "ctd/ctdrecord.h"
+#include "ctd/salinity.h"
+
+#include <QStringList>
+#include <gtest/gtest.h>
+
+namespace {
+
+void ExpectReadings(const StationState& s, double c, double t, double p) {
+    EXPECT_DOUBLE_EQ(s.CtdConductivity, c);
+    EXPECT_DOUBLE_EQ(s.CtdTemperature, t);
+    EXPECT_DOUBLE_EQ(s.CtdPressure, p);
+    EXPECT_EQ(s.CtdSalinity, ComputeSalinity(c, t, p).value());
+}
+
+StationState Seeded() {
+    StationState s;
+    s.CtdConductivity = 50;
+    s.CtdTemperature = 20;
+    s.CtdPressure = 10;
+    s.CtdSalinity = 36.714;
+    return s;
+}
+
+} // namespace
+
+TEST(ParseCtdRecord, RoundsEachFieldAndComputesSalinityFromTheRoundedValues) {
+    StationState s;
+    EXPECT_TRUE(ParseCtdRecord("52.123,18.5,10.04", s));
+    ExpectReadings(s, 52.123, 18.5, 10);
+    EXPECT_EQ(CtdLabelTexts(s), (std::array<QString, 4>{"52.123", "18.5", "10", "39.892"}));
+
+    EXPECT_TRUE(ParseCtdRecord("44.00049,12.0005,5.25", s));
+    ExpectReadings(s, 44, 12, 5.2);
+    EXPECT_EQ(CtdLabelTexts(s)[2], "5.2");
+}
+
+TEST(ParseCtdRecord, OnlyExactlyThreeFieldsChangeAnything) {
+    for (const char* line : {"44.0,12.0", "44.0,12.0,5.0,1", "", "44.0 12.0 5.0", ",,,"}) {
+        StationState s = Seeded();
+        EXPECT_FALSE(ParseCtdRecord(line, s)) << line;
+        ExpectReadings(s, 50, 20, 10);
+    }
+}
+
+TEST(ParseCtdRecord, BadFieldKeepsItsReadingWhileSalinityIsRecomputed) {
+    StationState s = Seeded();
+    EXPECT_TRUE(ParseCtdRecord("abc,12.0,5.0", s));
+    ExpectReadings(s, 50, 12, 5);
+
+    // Empty fields count as fields and fail alone.
+    s = Seeded();
+    EXPECT_TRUE(ParseCtdRecord(",,7.5", s));
+    ExpectReadings(s, 50, 20, 7.5);
+
+    // A regional comma is no decimal separator on the wire.
+    s = Seeded();
+    EXPECT_TRUE(ParseCtdRecord("44.0,1e999,5;0", s));
+    ExpectReadings(s, 44, 20, 10);
+}
+
+TEST(ParseCtdRecord, FailedSalinityKeepsThePreviousValue) {
+    StationState s = Seeded();
+    EXPECT_TRUE(ParseCtdRecord("-3.5,12.0,5.0", s));
+    EXPECT_DOUBLE_EQ(s.CtdConductivity, -3.5);
+    EXPECT_DOUBLE_EQ(s.CtdTemperature, 12);
+    EXPECT_DOUBLE_EQ(s.CtdSalinity, 36.714);
+}
+
+TEST(ParseCtdRecord, AcceptsBlanksAndACarriageReturnAroundNumbers) {
+    StationState s;
+    EXPECT_TRUE(ParseCtdRecord(" 44.0 ,\t12.0, 5.25\r", s));
+    ExpectReadings(s, 44, 12, 5.2);
+}
+
+namespace {
+
+struct Collected {
+    QStringList records;
+    CtdStream stream{[this](const QString& r) { records << r; }};
+};
+
+} // namespace
+
+TEST(CtdStream, EveryLineFeedEndsARecordTrimmedOfBlanksOnly) {
+    Collected c;
+    c.stream.feed("  44.0,12.0,5.25  \n\n52.1,18.5,10\r\n\t1,2,3 \nrest");
+    EXPECT_EQ(c.records, (QStringList{"44.0,12.0,5.25", "", "52.1,18.5,10\r", "\t1,2,3"}));
+    EXPECT_EQ(c.stream.CtdLineBuffer(), "rest");
+}
+
+TEST(CtdStream, RecordSplitAcrossReadsIsJoined) {
+    Collected c;
+    // The port closing and reopening between reads leaves the buffer alone.
+    for (const char* part : {"52.", "123,18", ".5,10.04", "\n3,4", ",5\n"})
+        c.stream.feed(part);
+    EXPECT_EQ(c.records, (QStringList{"52.123,18.5,10.04", "3,4,5"}));
+    EXPECT_TRUE(c.stream.CtdLineBuffer().isEmpty());
+}
+
+TEST(CtdStream, BytesAreReadAsLatin1) {
+    Collected c;
+    c.stream.feed(QByteArray("\xb5\xff,1,2\n"));
+    ASSERT_EQ(c.records.size(), 1);
+    EXPECT_EQ(c.records[0], QString::fromLatin1("\xb5\xff,1,2"));
+}
+
+TEST(CtdStream, OverlongLineIsDroppedUpToItsLineFeedAndTheStreamGoesOn) {
+    Collected c;
+    const QByteArray longest(CtdStream::MaxLineLength, '1');
+    c.stream.feed(longest + "\n");
+    ASSERT_EQ(c.records.size(), 1);
+    EXPECT_EQ(c.records[0].size(), CtdStream::MaxLineLength);
+
+    c.records.clear();
+    // An endless line whose tail would parse as a record must not be applied.
+    c.stream.feed(QByteArray(CtdStream::MaxLineLength + 10, 'x'));
+    EXPECT_TRUE(c.stream.dropping());
+    EXPECT_LE(c.stream.CtdLineBuffer().size(), CtdStream::MaxLineLength);
+    c.stream.feed(",3,4,5\n44.0,12.0,5.0\n");
+    EXPECT_EQ(c.records, QStringList{"44.0,12.0,5.0"});
+    EXPECT_FALSE(c.stream.dropping());
+}
+
+TEST(CtdStream, AppliesRecordsToTheStateAndSignalsLabelRewrites) {
+    StationState s = Seeded();
+    int rewrites = 0;
+    CtdStream stream(s, [&] { ++rewrites; });
+    stream.feed("44.0,12.0\n44.0,12.0,5.25\r\n");
+    EXPECT_EQ(rewrites, 1);
+    ExpectReadings(s, 44, 12, 5.2);
+    // A CR LF stream keeps pressure updating.
+    stream.feed("44.0,12.0,7.5\r\n");
+    EXPECT_EQ(rewrites, 2);
+    EXPECT_DOUBLE_EQ(s.CtdPressure, 7.5);
+}

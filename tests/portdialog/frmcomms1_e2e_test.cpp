@@ -1,0 +1,107 @@
+// The operator opens the DGH bus to the flume simulator through the port
+// dialog: real window, real serial port, the simulator's pseudo-terminal
+// mapped to COM4.
+
+#include "portdialog/frmcomms1.h"
+#include "tests/support/fakes.h"
+#include "tests/support/simprocess.h"
+#include "ui/mainwindow.h"
+#include "ui/qtserialport.h"
+#include "ui/widgets/statusbar.h"
+
+#include <QComboBox>
+#include <QPushButton>
+#include <QTest>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace {
+
+class PortDialogOnSimulator : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(store.isValid());
+        ASSERT_TRUE(sim.start()) << sim.errorText().toStdString();
+        store.mapPort(4, sim.dghDevice());
+        store.mapPort(5, sim.ctdDevice());
+        store.mapPort(9, QStringLiteral("/dev/corvale-no-such-port"));
+        window = std::make_unique<frmMain>(
+            Platform{dgh, ctd, clock, op, QStringLiteral(CORVALE_BINARY_DIR)});
+        window->show();
+    }
+
+    // Menu "Communications" > "DGH Comm Port", pick a port, press the button.
+    void openBus(const QString& port) {
+        window->mnuDGHcomm->trigger();
+        frmComms1* d = window->commsDialog();
+        ASSERT_NE(d, nullptr);
+        d->cboPort->setCurrentIndex(d->cboPort->findText(port));
+        QTest::mouseClick(d->cmdUpdate, Qt::LeftButton);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    // One digital-input command over the opened bus; a reply that missed the
+    // 35 ms window on a loaded machine is drained and asked again.
+    QString askInputs() {
+        QString reply;
+        for (int attempt = 0; attempt < 4; ++attempt) {
+            window->link().SendCommand(QStringLiteral("$9DI\r"));
+            reply = window->link().ReadReply();
+            if (reply.startsWith(QLatin1Char('*')))
+                break;
+            QTest::qWait(150);
+            while (dgh.charactersWaiting() > 0)
+                dgh.read();
+        }
+        return reply;
+    }
+
+    PrivateStore store;
+    SimProcess sim;
+    QtSerialPort dgh{4, QStringLiteral("19200,n,8,1")};
+    QtSerialPort ctd{5, QStringLiteral("9600,n,8,1")};
+    RealClock clock;
+    RecordingOperator op;
+    std::unique_ptr<frmMain> window;
+};
+
+} // namespace
+
+TEST_F(PortDialogOnSimulator, OperatorOpensTheBusAndTheModulesAnswer) {
+    openBus(QStringLiteral("COM4"));
+    EXPECT_TRUE(op.messages.isEmpty()) << op.texts().join('|').toStdString();
+    ASSERT_TRUE(dgh.isOpen()) << dgh.errorText().toStdString();
+    EXPECT_EQ(window->commsDialog(), nullptr);
+    EXPECT_EQ(window->StatusBar1->panelText(4), "DGH Settings: COM 4,19200,n,8,1");
+    EXPECT_EQ(window->StatusBar1->panelPicturePath(4), window->iconPath("greenlight.bmp"));
+    EXPECT_TRUE(window->tmrRPM.isTicking());
+    EXPECT_TRUE(window->Timer1.isTicking());
+    // The simulator's relay module answers with its four input digits.
+    const QString reply = askInputs();
+    EXPECT_TRUE(reply.startsWith("*")) << reply.toStdString();
+    EXPECT_EQ(reply.size(), 5) << reply.toStdString();
+}
+
+TEST_F(PortDialogOnSimulator, MissingAndBusyPortsAreReportedAsTheOperatorSeesThem) {
+    openBus(QStringLiteral("COM9"));
+    EXPECT_EQ(op.texts(), QStringList{"Invalid ComPort #, please select another one."});
+    EXPECT_FALSE(dgh.isOpen());
+    EXPECT_EQ(window->StatusBar1->panelText(4), "DGH Settings: COM 9,19200,n,8,1");
+    EXPECT_TRUE(window->Timer1.isEnabled());
+
+    // Another program holds the simulator's bus device.
+    QtSerialPort other(4, QStringLiteral("19200,n,8,1"));
+    ASSERT_EQ(other.open(), SerialPort::OpenError::None) << other.errorText().toStdString();
+    op.messages.clear();
+    openBus(QStringLiteral("COM4"));
+    EXPECT_EQ(op.texts(), QStringList{"Port is already open, please select another one."});
+    EXPECT_FALSE(dgh.isOpen());
+
+    // Once it lets go, the same three clicks open the bus.
+    other.close();
+    op.messages.clear();
+    openBus(QStringLiteral("COM4"));
+    EXPECT_TRUE(op.messages.isEmpty()) << op.texts().join('|').toStdString();
+    EXPECT_TRUE(dgh.isOpen()) << dgh.errorText().toStdString();
+    EXPECT_TRUE(askInputs().startsWith("*"));
+}

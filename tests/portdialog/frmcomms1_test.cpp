@@ -1,0 +1,276 @@
+// The DGH port settings dialog driven as an operator drives it: load,
+// validation, update with its failure rule, device captions.
+
+#include "core/store.h"
+#include "portdialog/frmcomms1.h"
+#include "tests/support/mainwindow_fixture.h"
+#include "ui/widgets/statusbar.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QTemporaryFile>
+#include <QTest>
+
+namespace {
+
+class PortDialogTest : public MainWindowTest {
+protected:
+    frmComms1& open() {
+        if (!window)
+            make();
+        window->showComms();
+        frmComms1* d = window->commsDialog();
+        EXPECT_NE(d, nullptr);
+        return *d;
+    }
+    static void choose(QComboBox* box, const QString& text) {
+        const int i = box->findText(text);
+        ASSERT_GE(i, 0) << text.toStdString();
+        box->setCurrentIndex(i);
+    }
+    static QStringList entries(const QComboBox* box) {
+        QStringList out;
+        for (int i = 0; i < box->count(); ++i)
+            out << box->itemText(i);
+        return out;
+    }
+    void update(frmComms1& d) {
+        QTest::mouseClick(d.cmdUpdate, Qt::LeftButton);
+        flushDeletes();
+    }
+    QString panel4() const { return window->StatusBar1->panelText(4); }
+};
+
+} // namespace
+
+TEST_F(PortDialogTest, LoadFillsTheListsAndSelectsThePortsSettings) {
+    frmComms1& d = open();
+    EXPECT_EQ(entries(d.cboPort), QStringList({"COM10", "COM9", "COM8", "COM7", "COM6", "COM5",
+                                               "COM4", "COM3", "COM2", "COM1"}));
+    EXPECT_EQ(entries(d.cboBaud),
+              QStringList({"38400", "19200", "9600", "4800", "2400", "1200", "300"}));
+    EXPECT_EQ(entries(d.cboDataBits), QStringList({"8", "7"}));
+    EXPECT_EQ(entries(d.cboParity), QStringList({"Odd", "Even", "None"}));
+    EXPECT_EQ(entries(d.cboStopBits), QStringList({"1", "2"}));
+
+    EXPECT_EQ(d.cboPort->currentText(), "COM4");
+    EXPECT_EQ(d.cboBaud->currentText(), "19200");
+    EXPECT_EQ(d.cboDataBits->currentText(), "8");
+    EXPECT_EQ(d.cboParity->currentText(), "None");
+    EXPECT_EQ(d.cboStopBits->currentText(), "1");
+
+    // Opened from the main window, the title bar is empty.
+    EXPECT_EQ(d.windowTitle(), "");
+    EXPECT_EQ(d.findChild<QLabel*>("lblComm")->text(), "Port:");
+    EXPECT_EQ(d.findChild<QLabel*>("lblBaudRate")->text(), "Baud Rate:");
+    EXPECT_EQ(d.findChild<QLabel*>("lblDataBits")->text(), "Data Bits:");
+    EXPECT_EQ(d.findChild<QLabel*>("Label1")->text(), "Parity:");
+    EXPECT_EQ(d.findChild<QLabel*>("lblStopBits")->text(), "Stop Bits:");
+    EXPECT_EQ(d.findChild<QPushButton*>("cmdUpdate")->text(), "Update and Open Comm Port");
+    EXPECT_FALSE(d.isModal());
+    EXPECT_TRUE(op.messages.isEmpty());
+}
+
+TEST_F(PortDialogTest, UnknownParityOrBaudLeavesThatListEmptyAndUpdateRefuses) {
+    dgh.setSettings("600,x,8,1");
+    frmComms1& d = open();
+    EXPECT_EQ(d.cboParity->currentIndex(), -1);
+    EXPECT_EQ(d.cboBaud->currentIndex(), -1);
+    choose(d.cboBaud, "9600");
+
+    update(d);
+    EXPECT_EQ(op.texts(), QStringList{"Must Select a Parity"});
+    EXPECT_EQ(op.messages[0].caption, "Corvale2");
+    EXPECT_EQ(window->commsDialog(), &d); // still open
+    EXPECT_EQ(dgh.settings(), "600,x,8,1");
+    EXPECT_EQ(dgh.openCount, 0);
+    EXPECT_FALSE(window->Timer1.isEnabled());
+}
+
+TEST_F(PortDialogTest, ValidationStopsAtTheFirstEmptyListInOrder) {
+    dgh.setPortNumber(0);
+    dgh.setSettings("");
+    frmComms1& d = open();
+    for (QComboBox* box : {d.cboPort, d.cboBaud, d.cboDataBits, d.cboParity, d.cboStopBits})
+        EXPECT_EQ(box->currentIndex(), -1) << box->objectName().toStdString();
+
+    const QStringList expected{"Must Select a Port Number", "Must Select a Baud rate",
+                               "Must Select a Data Bit", "Must Select a Parity",
+                               "Must Select a Stop Bit"};
+    const QList<QPair<QComboBox*, QString>> picks{{d.cboPort, "COM2"},
+                                                  {d.cboBaud, "2400"},
+                                                  {d.cboDataBits, "7"},
+                                                  {d.cboParity, "Odd"},
+                                                  {d.cboStopBits, "2"}};
+    for (int i = 0; i < 5; ++i) {
+        op.messages.clear();
+        update(d);
+        EXPECT_EQ(op.texts(), QStringList{expected[i]});
+        EXPECT_EQ(dgh.openCount, 0);
+        choose(picks[i].first, picks[i].second);
+    }
+    op.messages.clear();
+    update(d);
+    EXPECT_TRUE(op.messages.isEmpty());
+    EXPECT_EQ(dgh.portNumber(), 2);
+    // The empty settings text had no fields to keep; every one is chosen.
+    EXPECT_EQ(dgh.settings(), "2400,o,7,2");
+    EXPECT_TRUE(dgh.isOpen());
+}
+
+TEST_F(PortDialogTest, NonExistentPortIsReportedAndTheRestStillRuns) {
+    dgh.setOpenResult(SerialPort::OpenError::NoSuchPort);
+    frmComms1& d = open();
+    QPointer<frmComms1> guard(&d);
+    update(d);
+    EXPECT_EQ(op.texts(), QStringList{"Invalid ComPort #, please select another one."});
+    EXPECT_EQ(op.messages[0].caption, "Corvale2");
+    EXPECT_TRUE(guard.isNull());
+    EXPECT_EQ(window->commsDialog(), nullptr);
+    EXPECT_EQ(panel4(), "DGH Settings: COM 4,19200,n,8,1");
+    EXPECT_EQ(window->StatusBar1->panelPicturePath(4), window->iconPath("greenlight.bmp"));
+    EXPECT_TRUE(window->tmrRPM.isEnabled());
+    EXPECT_TRUE(window->Timer1.isEnabled());
+    EXPECT_FALSE(dgh.isOpen());
+}
+
+TEST_F(PortDialogTest, PortInUseAndOtherOpenFailures) {
+    dgh.setOpenResult(SerialPort::OpenError::PortInUse);
+    update(open());
+    EXPECT_EQ(op.texts(), QStringList{"Port is already open, please select another one."});
+    EXPECT_TRUE(window->Timer1.isEnabled());
+
+    // Any other failure shows nothing; the poll meets the closed port.
+    op.messages.clear();
+    dgh.setOpenResult(SerialPort::OpenError::Other);
+    update(open());
+    EXPECT_TRUE(op.messages.isEmpty());
+    EXPECT_EQ(window->commsDialog(), nullptr);
+    EXPECT_EQ(panel4(), "DGH Settings: COM 4,19200,n,8,1");
+}
+
+TEST_F(PortDialogTest, SuccessfulOpenStartsBothBusTimers) {
+    frmComms1& d = open();
+    choose(d.cboPort, "COM10");
+    update(d);
+    EXPECT_TRUE(op.messages.isEmpty());
+    EXPECT_TRUE(dgh.isOpen());
+    EXPECT_EQ(dgh.portNumber(), 10);
+    EXPECT_EQ(panel4(), "DGH Settings: COM 10,19200,n,8,1");
+    EXPECT_TRUE(window->tmrRPM.isEnabled());
+    EXPECT_TRUE(window->Timer1.isEnabled());
+    EXPECT_TRUE(window->tmrRPM.isTicking());
+    EXPECT_TRUE(window->Timer1.isTicking());
+    EXPECT_FALSE(window->tmrPlot.isEnabled());
+}
+
+TEST_F(PortDialogTest, ChosenSettingsRoundTripThroughThePort) {
+    frmComms1& d = open();
+    choose(d.cboBaud, "9600");
+    choose(d.cboParity, "Even");
+    choose(d.cboDataBits, "7");
+    choose(d.cboStopBits, "2");
+    choose(d.cboPort, "COM1");
+    update(d);
+    EXPECT_EQ(dgh.settings(), "9600,e,7,2");
+    EXPECT_EQ(dgh.portNumber(), 1);
+    EXPECT_EQ(panel4(), "DGH Settings: COM 1,9600,e,7,2");
+
+    frmComms1& again = open();
+    EXPECT_EQ(again.cboPort->currentText(), "COM1");
+    EXPECT_EQ(again.cboBaud->currentText(), "9600");
+    EXPECT_EQ(again.cboParity->currentText(), "Even");
+    EXPECT_EQ(again.cboDataBits->currentText(), "7");
+    EXPECT_EQ(again.cboStopBits->currentText(), "2");
+    EXPECT_EQ(again.cboPort->count(), 10); // loaded afresh, no duplicates
+}
+
+TEST_F(PortDialogTest, UpdatingAnOpenPortClosesItFirst) {
+    make();
+    dgh.open();
+    QStringList events;
+    dgh.onClose = [&] { events << QStringLiteral("close ") + dgh.settings(); };
+    frmComms1& d = open();
+    choose(d.cboBaud, "38400");
+    update(d);
+    EXPECT_EQ(events, QStringList{"close 19200,n,8,1"});
+    EXPECT_EQ(dgh.openCount, 2);
+    EXPECT_TRUE(dgh.isOpen());
+    EXPECT_EQ(dgh.settings(), "38400,n,8,1");
+}
+
+TEST_F(PortDialogTest, MissingGreenLightLeavesThePictureAndDoesTheRest) {
+    make(false);
+    QDir(programDir.path()).mkpath("icons");
+    writeLight("redlight.bmp", Qt::red);
+    ASSERT_TRUE(window->StatusBar1->setPanelPicture(4, window->iconPath("redlight.bmp")));
+    update(open());
+    EXPECT_TRUE(op.messages.isEmpty());
+    EXPECT_EQ(window->StatusBar1->panelPicturePath(4), window->iconPath("redlight.bmp"));
+    EXPECT_EQ(panel4(), "DGH Settings: COM 4,19200,n,8,1");
+    EXPECT_TRUE(window->Timer1.isEnabled());
+    EXPECT_TRUE(dgh.isOpen());
+}
+
+TEST_F(PortDialogTest, CloseBoxAppliesNothingAndTheNextShowLoadsAfresh) {
+    frmComms1& d = open();
+    QPointer<frmComms1> guard(&d);
+    choose(d.cboBaud, "300");
+    d.close();
+    flushDeletes();
+    EXPECT_TRUE(guard.isNull());
+    EXPECT_EQ(dgh.settings(), "19200,n,8,1");
+    EXPECT_EQ(dgh.openCount, 0);
+    EXPECT_FALSE(window->Timer1.isEnabled());
+    EXPECT_EQ(panel4(), "");
+    EXPECT_EQ(open().cboBaud->currentText(), "19200");
+}
+
+TEST_F(PortDialogTest, CommDeviceStoresItsCaptionForTheNextLoad) {
+    make();
+    EXPECT_FALSE(frmComms1::CommDevice(*window, 4));
+    EXPECT_FALSE(frmComms1::CommDevice(*window, -1));
+    EXPECT_EQ(window->commsDialog(), nullptr);
+
+    const QStringList captions{"DVL Port Settings", "ROV Lat/Long. Port Settings",
+                               "Toolsled Port Settings", "Ship Lat/Long. Port Settings"};
+    for (int device = 0; device < 4; ++device) {
+        ASSERT_TRUE(frmComms1::CommDevice(*window, device));
+        ASSERT_NE(window->commsDialog(), nullptr);
+        EXPECT_EQ(window->commsDialog()->windowTitle(), captions[device]);
+        window->commsDialog()->close();
+        flushDeletes();
+    }
+    // A dialog that is already visible keeps its title.
+    frmComms1::CommDevice(*window, 0);
+    frmComms1::CommDevice(*window, 2);
+    EXPECT_EQ(window->commsDialog()->windowTitle(), "DVL Port Settings");
+    EXPECT_EQ(window->findChildren<frmComms1*>().size(), 1);
+    // An unknown device keeps the stored caption.
+    frmComms1::CommDevice(*window, 9);
+    EXPECT_EQ(window->commDeviceCaption(), "Toolsled Port Settings");
+}
+
+TEST_F(PortDialogTest, PortListTellsWhichDeviceEachNumberOpens) {
+    QTemporaryFile device;
+    ASSERT_TRUE(device.open());
+    {
+        CORVALE_STORE(store);
+        store.setValue("Ports/COM4", device.fileName());
+    }
+    frmComms1& d = open();
+    const QString tip =
+        d.cboPort->itemData(d.cboPort->findText("COM4"), Qt::ToolTipRole).toString();
+    {
+        CORVALE_STORE(store);
+        store.remove("Ports/COM4");
+    }
+    EXPECT_TRUE(tip.contains("COM4 is " + device.fileName())) << tip.toStdString();
+    EXPECT_FALSE(tip.contains("not present")) << tip.toStdString();
+    EXPECT_TRUE(tip.contains("Serial devices found")) << tip.toStdString();
+    const QString com9 =
+        d.cboPort->itemData(d.cboPort->findText("COM9"), Qt::ToolTipRole).toString();
+    EXPECT_TRUE(com9.startsWith("COM9 is ")) << com9.toStdString();
+    EXPECT_EQ(d.cboPort->count(), 10); // the hints leave the list as it is
+}
