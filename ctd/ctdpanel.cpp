@@ -9,6 +9,7 @@ CtdPanel::CtdPanel(frmMain& window)
     : w_(window), stream_(window.state(), [this] { showReadings(); }) {
     connect(w_.cwCTDflag, &ToggleButton::valueChanged, this, &CtdPanel::onToggle);
     connect(&w_.platform().MSCommCTD, &SerialPort::received, this, &CtdPanel::onReceived);
+    connect(&w_.platform().MSCommCTD, &SerialPort::lost, this, &CtdPanel::onLost);
 }
 
 QString CtdPanel::OpenFailureText(const SerialPort& port, SerialPort::OpenError error) {
@@ -60,6 +61,20 @@ void CtdPanel::onReceived() {
         left -= static_cast<int>(chars.size());
         stream_.feed(chars);
     }
+}
+
+void CtdPanel::onLost() {
+    // The line is gone (cable pulled, adapter unplugged): say so, and let the
+    // toggle stop claiming a stream. The readings keep their last values.
+    if (!w_.cwCTDflag->value())
+        return;
+    SerialPort& port = w_.platform().MSCommCTD;
+    const QString reason = port.errorText();
+    w_.cwCTDflag->setValue(false);
+    w_.platform().operatorUi.message(
+        QStringLiteral("The CTD port COM%1 was lost%2. CTD readings keep their last values.")
+            .arg(port.portNumber())
+            .arg(reason.isEmpty() ? QString() : QStringLiteral(": ") + reason));
 }
 
 void CtdPanel::showReadings() {

@@ -24,6 +24,7 @@ public:
 private:
     void onToggle(bool on);
     void onReceived();
+    void onLost();
     void showReadings();
 
     frmMain& w_;

@@ -11,11 +11,17 @@ QtSerialPort::QtSerialPort(int portNumber, const QString& settings, QObject* par
     connect(&port_, &QSerialPort::errorOccurred, this, &QtSerialPort::onError);
 }
 
-QtSerialPort::~QtSerialPort() { port_.close(); }
+QtSerialPort::~QtSerialPort() {
+    port_.close();
+}
 
-QString QtSerialPort::device() const { return PortDevice(number_); }
+QString QtSerialPort::device() const {
+    return PortDevice(number_);
+}
 
-bool QtSerialPort::isOpen() const { return port_.isOpen() && !lost_; }
+bool QtSerialPort::isOpen() const {
+    return port_.isOpen() && !lost_;
+}
 
 bool QtSerialPort::applySettings() {
     const QStringList f = settings_.split(QLatin1Char(','));
@@ -166,8 +172,10 @@ void QtSerialPort::onError(QSerialPort::SerialPortError error) {
         lost_ = true;
         error_ = port_.errorString();
         QTimer::singleShot(0, this, [this] {
-            if (lost_)
-                port_.close();
+            if (!lost_)
+                return;
+            port_.close();
+            emit lost();
         });
     }
 }

@@ -26,4 +26,6 @@ public:
     virtual QString errorText() const { return {}; }
 signals:
     void received(); // receive event, threshold 1
+    // The device went away while the port was open; it counts as closed.
+    void lost();
 };

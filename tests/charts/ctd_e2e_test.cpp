@@ -113,3 +113,17 @@ TEST_F(CtdStation, AMissingCtdDeviceIsReportedAndTheToggleGoesBackOff) {
     EXPECT_TRUE(op.messages[0].text.startsWith(QStringLiteral("Cannot open the CTD port COM5: ")));
     EXPECT_TRUE(op.messages[0].text.contains(QStringLiteral("/dev/corvale-no-such-ctd")));
 }
+
+TEST_F(CtdStation, AVanishedCtdLineIsReportedAndTheToggleGoesBackOff) {
+    start({QStringLiteral("--ctd-rate"), QStringLiteral("20")});
+    window->cwCTDflag->click();
+    ASSERT_TRUE(ctd->isOpen()) << op.texts().join(" | ").toStdString();
+    ASSERT_TRUE(waitFor([&] { return window->state().CtdPressure > 0; }));
+    QString answer;
+    ASSERT_TRUE(sim.control(QStringLiteral("close ctd"), &answer)) << answer.toStdString();
+    ASSERT_TRUE(waitFor([&] { return !window->cwCTDflag->value(); }));
+    EXPECT_FALSE(ctd->isOpen());
+    ASSERT_EQ(op.messages.size(), 1);
+    EXPECT_TRUE(op.messages[0].text.startsWith(QStringLiteral("The CTD port COM5 was lost")))
+        << op.messages[0].text.toStdString();
+}

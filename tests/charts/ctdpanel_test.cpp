@@ -139,3 +139,17 @@ TEST_F(CtdPanelTest, MalformedRecordsLeaveTheLabelsAlone) {
 }
 
 } // namespace
+
+TEST_F(CtdPanelTest, AVanishedPortIsReportedAndTheToggleReturnsToOff) {
+    switchOn();
+    ctd.deliver("52.123,18.5,10.04\n");
+    ctd.vanish();
+    ASSERT_EQ(op.messages.size(), 1);
+    EXPECT_EQ(op.messages[0].text,
+              QStringLiteral("The CTD port COM5 was lost. CTD readings keep their last values."));
+    EXPECT_FALSE(window->cwCTDflag->value());
+    EXPECT_EQ(labels()[0], QStringLiteral("52.123"));
+    // Switching on again opens the port afresh.
+    window->cwCTDflag->setValue(true);
+    EXPECT_TRUE(ctd.isOpen());
+}

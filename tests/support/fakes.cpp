@@ -52,7 +52,8 @@ QByteArray FakeSerialPort::read() {
     if (!open_)
         return {};
     settle();
-    const qsizetype n = readLength_ > 0 ? qMin<qsizetype>(readLength_, buffer_.size()) : buffer_.size();
+    const qsizetype n =
+        readLength_ > 0 ? qMin<qsizetype>(readLength_, buffer_.size()) : buffer_.size();
     QByteArray out = buffer_.left(n);
     buffer_.remove(0, n);
     return out;
@@ -92,6 +93,11 @@ void FakeSerialPort::answer(const QByteArray& prefix, const QByteArray& bytes, i
 
 void FakeSerialPort::arriveAt(std::int32_t tick, const QByteArray& bytes) {
     pending_.append({tick, bytes});
+}
+
+void FakeSerialPort::vanish() {
+    open_ = false;
+    emit lost();
 }
 
 void FakeSerialPort::deliver(const QByteArray& bytes) {

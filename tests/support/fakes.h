@@ -64,6 +64,8 @@ public:
     void clearAnswers() { answers_.clear(); }
     // Bytes that arrive at an absolute tick.
     void arriveAt(std::int32_t tick, const QByteArray& bytes);
+    // The device goes away: the port closes and raises lost().
+    void vanish();
     // Bytes that arrive now; raises the receive event when enabled.
     void deliver(const QByteArray& bytes);
 
