@@ -295,6 +295,10 @@ QWidget* frmMain::buildChartPanel(bool ph) {
         QFont f = lblpHdata->font();
         f.setBold(true);
         lblpHdata->setFont(f);
+        // The calibration summary is long: it wraps inside the column rather
+        // than widening it and squeezing the chart.
+        lblpHdata->setWordWrap(true);
+        lblpHdata->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
         side->addWidget(lblpHdata, r++, 0, 1, 2);
     } else {
         // Keeps the CTD controls level with the pH ones.
