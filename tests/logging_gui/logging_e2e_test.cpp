@@ -1,70 +1,40 @@
 // Logging on the flume simulator: bus and CTD stream live, records every
 // half second with the readings as they arrive.
 
-#include "core/clock.h"
 #include "logging/frmlogbf2.h"
-#include "portdialog/frmcomms1.h"
-#include "tests/support/fakes.h"
-#include "tests/support/simprocess.h"
+#include "tests/support/simstation.h"
 #include "ui/mainwindow.h"
-#include "ui/qtserialport.h"
 #include "ui/widgets/statusbar.h"
 #include "ui/widgets/togglebutton.h"
 
 #include <QComboBox>
-#include <QElapsedTimer>
 #include <QFile>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
-#include <functional>
 #include <gtest/gtest.h>
-#include <memory>
 
 namespace {
 
-bool WaitFor(const std::function<bool()>& done, int timeoutMs) {
-    QElapsedTimer t;
-    t.start();
-    while (!done()) {
-        if (t.elapsed() > timeoutMs)
-            return false;
-        QTest::qWait(20);
-    }
-    return true;
-}
-
 TEST(LoggingOnFlume, HalfSecondRecordsCarryLiveBusAndCtdReadings) {
-    PrivateStore store;
-    ASSERT_TRUE(store.isValid());
-    SimProcess sim;
-    ASSERT_TRUE(sim.start({QStringLiteral("--ctd-rate"), QStringLiteral("20")}))
-        << sim.errorText().toStdString();
-    store.mapPort(4, sim.dghDevice());
-    store.mapPort(5, sim.ctdDevice());
-    QtSerialPort dgh(4, QStringLiteral("19200,n,8,1"));
-    QtSerialPort ctd(5, QStringLiteral("9600,n,8,1"));
-    RealClock clock;
-    RecordingOperator op;
+    SimStation st;
+    ASSERT_TRUE(st.start({QStringLiteral("--ctd-rate"), QStringLiteral("20")}))
+        << st.errorText().toStdString();
+    ASSERT_TRUE(st.openBus()) << st.messages();
+    frmMain* main = st.main.get();
+    RecordingOperator& op = st.op;
     QTemporaryDir logDir;
     const QString path = logDir.filePath(QStringLiteral("flume run.log"));
-    auto main = std::make_unique<frmMain>(
-        Platform{dgh, ctd, clock, op, QStringLiteral(CORVALE_BINARY_DIR)});
-    main->show();
 
-    main->showComms();
-    QTest::mouseClick(main->commsDialog()->cmdUpdate, Qt::LeftButton);
-    ASSERT_TRUE(dgh.isOpen()) << op.texts().join(" | ").toStdString();
     main->cwCTDflag->click();
-    ASSERT_TRUE(ctd.isOpen()) << op.texts().join(" | ").toStdString();
+    ASSERT_TRUE(st.ctd->isOpen()) << op.texts().join(" | ").toStdString();
     if (!main->state().PhReadingEnabled)
         main->cwbPh->click();
     ASSERT_TRUE(main->state().PhReadingEnabled);
 
     const StationState& s = main->state();
-    ASSERT_TRUE(WaitFor(
+    ASSERT_TRUE(WaitUntil(
         [&] {
             return s.CtdConductivity != 0 && s.PhMilliVolts != 0 &&
                    !s.ProfilerCurrentReply.isEmpty() && !s.WaveRpm.isEmpty();
@@ -86,7 +56,7 @@ TEST(LoggingOnFlume, HalfSecondRecordsCarryLiveBusAndCtdReadings) {
     EXPECT_EQ(main->tmrlogger.interval(), 500);
     int ticks = 0;
     QObject::connect(&main->tmrlogger, &StationTimer::ticked, [&] { ++ticks; });
-    ASSERT_TRUE(WaitFor([&] { return ticks >= 6; }, 15000)) << ticks;
+    ASSERT_TRUE(WaitUntil([&] { return ticks >= 6; }, 15000)) << ticks;
     main->stopLogging();
     EXPECT_TRUE(op.messages.isEmpty()) << op.texts().join(" | ").toStdString();
 

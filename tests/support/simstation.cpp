@@ -1,0 +1,55 @@
+#include "tests/support/simstation.h"
+
+#include "portdialog/frmcomms1.h"
+
+#include <QElapsedTimer>
+#include <QPushButton>
+#include <QTest>
+
+SimStation::~SimStation() {
+    main.reset();
+}
+
+bool SimStation::start(const QStringList& simArgs) {
+    if (!store.isValid()) {
+        error_ = QStringLiteral("no temporary settings folder");
+        return false;
+    }
+    if (!sim.start(QStringList{QStringLiteral("--reply-delay-ms"), QStringLiteral("1")} +
+                   simArgs)) {
+        error_ = sim.errorText();
+        return false;
+    }
+    store.mapPort(4, sim.dghDevice());
+    store.mapPort(5, sim.ctdDevice());
+    dgh = std::make_unique<QtSerialPort>(4, QStringLiteral("19200,n,8,1"));
+    ctd = std::make_unique<QtSerialPort>(5, QStringLiteral("9600,n,8,1"));
+    main = std::make_unique<frmMain>(
+        Platform{*dgh, *ctd, clock, op, QStringLiteral(CORVALE_BINARY_DIR)});
+    main->show();
+    return true;
+}
+
+bool SimStation::openBus() {
+    main->mnuDGHcomm->trigger();
+    frmComms1* dialog = main->commsDialog();
+    if (!dialog)
+        return false;
+    QTest::mouseClick(dialog->cmdUpdate, Qt::LeftButton);
+    return dgh->isOpen() && main->Timer1.isTicking() && main->tmrRPM.isTicking();
+}
+
+std::string SimStation::messages() const {
+    return op.texts().join(QStringLiteral(" | ")).toStdString();
+}
+
+bool WaitUntil(const std::function<bool()>& done, int timeoutMs) {
+    QElapsedTimer t;
+    t.start();
+    while (!done()) {
+        if (t.elapsed() > timeoutMs)
+            return false;
+        QTest::qWait(20);
+    }
+    return true;
+}
