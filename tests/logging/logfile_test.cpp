@@ -1,7 +1,9 @@
 #include "core/state.h"
 #include "logging/logfile.h"
 
+#include "tests/support/localeguard.h"
 #include <QFile>
+
 #include <QLocale>
 #include <QTemporaryDir>
 #include <csignal>
@@ -9,12 +11,6 @@
 #include <sys/resource.h>
 
 namespace {
-
-struct LocaleGuard {
-    explicit LocaleGuard(const QLocale& l) : saved(QLocale()) { QLocale::setDefault(l); }
-    ~LocaleGuard() { QLocale::setDefault(saved); }
-    QLocale saved;
-};
 
 QByteArray ReadAll(const QString& path) {
     QFile f(path);

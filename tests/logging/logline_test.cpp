@@ -1,18 +1,10 @@
 #include "core/state.h"
 #include "logging/logline.h"
 
+#include "tests/support/localeguard.h"
+
 #include <QLocale>
 #include <gtest/gtest.h>
-
-namespace {
-
-struct LocaleGuard {
-    explicit LocaleGuard(const QLocale& l) : saved(QLocale()) { QLocale::setDefault(l); }
-    ~LocaleGuard() { QLocale::setDefault(saved); }
-    QLocale saved;
-};
-
-} // namespace
 
 TEST(LogLine, ItemsJoinedByCommasWithoutBlanks) {
     EXPECT_EQ(LogLine({}), "");

@@ -1,4 +1,5 @@
 #include "ui/widgets/knob.h"
+#include "ui/widgets/range.h"
 
 #include "core/textnum.h"
 
@@ -21,12 +22,7 @@ Knob::Knob(const QString& name, const QString& caption, double minimum, double m
            QWidget* parent)
     : QWidget(parent) {
     setObjectName(name);
-    if (!std::isfinite(minimum))
-        minimum = 0;
-    if (!std::isfinite(maximum))
-        maximum = minimum;
-    if (minimum > maximum)
-        std::swap(minimum, maximum);
+    NormalizeRange(minimum, maximum);
     min_ = minimum;
     max_ = maximum;
     value_ = min_;

@@ -1,4 +1,5 @@
 #include "ui/widgets/slide.h"
+#include "ui/widgets/range.h"
 
 #include "core/textnum.h"
 
@@ -102,12 +103,7 @@ Slide::Slide(const QString& name, double minimum, double maximum, double majorTi
              double minorTick, Qt::Orientation orientation, QWidget* parent)
     : QWidget(parent), majorTick_(majorTick), minorTick_(minorTick) {
     setObjectName(name);
-    if (!std::isfinite(minimum))
-        minimum = 0;
-    if (!std::isfinite(maximum))
-        maximum = minimum;
-    if (minimum > maximum)
-        std::swap(minimum, maximum);
+    NormalizeRange(minimum, maximum);
     min_ = minimum;
     max_ = maximum;
     value_ = min_;
