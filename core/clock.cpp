@@ -24,4 +24,6 @@ void RealClock::sleepUntil(std::int32_t tick) {
     }
 }
 
-QDateTime RealClock::now() { return QDateTime::currentDateTime(); }
+QDateTime RealClock::now() {
+    return QDateTime::currentDateTime();
+}

@@ -37,7 +37,9 @@ private:
 QString FrameReply(const QByteArray& received);
 
 // A reply counts as valid when its first character is "*".
-inline bool IsValidReply(const QString& reply) { return reply.startsWith(QLatin1Char('*')); }
+inline bool IsValidReply(const QString& reply) {
+    return reply.startsWith(QLatin1Char('*'));
+}
 
 // Module operations: one command and its reply each.
 class ModuleOps {

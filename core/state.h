@@ -7,7 +7,9 @@
 #include <QString>
 
 // The date a calibration carries before one has been saved in this run.
-inline QDateTime ZeroDate() { return QDateTime(QDate(1899, 12, 30), QTime(0, 0)); }
+inline QDateTime ZeroDate() {
+    return QDateTime(QDate(1899, 12, 30), QTime(0, 0));
+}
 
 struct StationState {
     bool PhReadingEnabled = false;

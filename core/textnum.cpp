@@ -88,7 +88,9 @@ double RoundHalfEven(double value, int decimals) {
     return negative ? -out : out;
 }
 
-QString WireNumberText(double value) { return GeneralForm(value); }
+QString WireNumberText(double value) {
+    return GeneralForm(value);
+}
 
 QString NumberText(double value) {
     QString s = GeneralForm(value);
@@ -117,8 +119,8 @@ std::optional<QDateTime> TextToDate(const QString& text) {
         return std::nullopt;
     const QLocale loc;
     QStringList formats;
-    for (const QString& fmt :
-         {loc.dateFormat(QLocale::ShortFormat), QStringLiteral("M/d/yyyy"), QStringLiteral("M/d/yy")}) {
+    for (const QString& fmt : {loc.dateFormat(QLocale::ShortFormat), QStringLiteral("M/d/yyyy"),
+                               QStringLiteral("M/d/yy")}) {
         if (fmt.contains(QLatin1String("yyyy"))) {
             formats << fmt;
         } else {
@@ -208,4 +210,6 @@ QString FormatFourDecimals(double value) {
     return s;
 }
 
-double DayFraction(const QTime& time) { return time.msecsSinceStartOfDay() / 86400000.0; }
+double DayFraction(const QTime& time) {
+    return time.msecsSinceStartOfDay() / 86400000.0;
+}

@@ -1,8 +1,8 @@
 #include "ui/portmap.h"
 
+#include "core/store.h"
 #include <QFileInfo>
 #include <QSerialPortInfo>
-#include "core/store.h"
 
 QString PortDevice(int portNumber) {
     CORVALE_STORE(store);

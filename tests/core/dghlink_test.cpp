@@ -72,9 +72,8 @@ TEST_F(Bus, ClosedPortReportsOnceAndReadsEmpty) {
 }
 
 TEST_F(Bus, DelayEndsAcrossTheTickWrap) {
-    for (std::int32_t start : {std::numeric_limits<std::int32_t>::max() - 10,
-                               std::int32_t(-20), std::numeric_limits<std::int32_t>::min(),
-                               std::int32_t(-1)}) {
+    for (std::int32_t start : {std::numeric_limits<std::int32_t>::max() - 10, std::int32_t(-20),
+                               std::numeric_limits<std::int32_t>::min(), std::int32_t(-1)}) {
         clock.setTicks(start);
         link.Delay(35.9f);
         EXPECT_EQ(TicksUntil(start, clock.ticks()), 35) << start;
@@ -97,9 +96,9 @@ TEST_F(Bus, ModuleOperationLines) {
     modules.SetAnalogOutput("0", "+", "123456789");
     modules.SetAnalogOutput("2", "-", "5000");
     modules.SetAnalogOutput("0", "+", "5.5");
-    EXPECT_EQ(port.written, (QList<QByteArray>{"$9SP02\r", "$9CP03\r", "$0AO+00250.00\r",
-                                               "$0AO+23456789.00\r", "$2AO-05000.00\r",
-                                               "$0AO+00005.50\r"}));
+    EXPECT_EQ(port.written,
+              (QList<QByteArray>{"$9SP02\r", "$9CP03\r", "$0AO+00250.00\r", "$0AO+23456789.00\r",
+                                 "$2AO-05000.00\r", "$0AO+00005.50\r"}));
     EXPECT_TRUE(op.messages.isEmpty());
 }
 
@@ -126,8 +125,8 @@ TEST_F(Bus, ClosedPortGivesBothMessagesForAPositionCommand) {
     port.close();
     modules.SetPosition("9", "02");
     modules.SetAnalogOutput("0", "+", "250");
-    EXPECT_EQ(op.texts(), (QStringList{"Port Not open", "No valid return from SetPosition",
-                                       "Port Not open"}));
+    EXPECT_EQ(op.texts(),
+              (QStringList{"Port Not open", "No valid return from SetPosition", "Port Not open"}));
 }
 
 TEST_F(Bus, WireNumbersKeepThePeriodUnderACommaLocale) {
