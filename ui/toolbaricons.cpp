@@ -25,14 +25,19 @@ QIcon Render(const Drawing& draw) {
     return icon;
 }
 
-// A sheet of log paper with a green "go" arrow.
-void DrawStart(QPainter& p) {
+// A sheet of log paper, the ground of the two logging buttons.
+void DrawSheet(QPainter& p) {
     p.setPen(QPen(QColor(90, 90, 90), 1.5));
     p.setBrush(Qt::white);
     p.drawRect(QRectF(4, 3, 18, 24));
     p.setPen(QPen(QColor(150, 150, 150), 1.2));
     for (int y = 9; y <= 21; y += 4)
         p.drawLine(QPointF(8, y), QPointF(18, y));
+}
+
+// A sheet of log paper with a green "go" arrow.
+void DrawStart(QPainter& p) {
+    DrawSheet(p);
     p.setPen(QPen(QColor(20, 110, 30), 1.2));
     p.setBrush(QColor(40, 170, 60));
     p.drawEllipse(QRectF(14, 14, 16, 16));
@@ -48,12 +53,7 @@ void DrawStart(QPainter& p) {
 
 // The same sheet with a red stop square.
 void DrawStop(QPainter& p) {
-    p.setPen(QPen(QColor(90, 90, 90), 1.5));
-    p.setBrush(Qt::white);
-    p.drawRect(QRectF(4, 3, 18, 24));
-    p.setPen(QPen(QColor(150, 150, 150), 1.2));
-    for (int y = 9; y <= 21; y += 4)
-        p.drawLine(QPointF(8, y), QPointF(18, y));
+    DrawSheet(p);
     p.setPen(QPen(QColor(140, 20, 20), 1.2));
     p.setBrush(QColor(210, 40, 40));
     p.drawRoundedRect(QRectF(14, 14, 16, 16), 3, 3);
