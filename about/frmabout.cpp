@@ -1,7 +1,7 @@
 #include "about/frmabout.h"
 
 #include "about/registry.h"
-#include "ui/operator.h"
+#include "core/operator.h"
 
 #include <QFileInfo>
 #include <QGridLayout>
@@ -12,6 +12,8 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QVBoxLayout>
+
+namespace corvale {
 
 namespace {
 
@@ -160,3 +162,5 @@ void frmAbout::StartSysInfo() {
     }
     op_.message(QStringLiteral("System Information Is Unavailable At This Time"), kAppTitle);
 }
+
+} // namespace corvale

@@ -9,6 +9,9 @@
 class QFrame;
 class QLabel;
 class QPushButton;
+
+namespace corvale {
+
 class Operator;
 class Registry;
 
@@ -49,3 +52,5 @@ private:
     Registry& registry_;
     Starter start_;
 };
+
+} // namespace corvale

@@ -6,6 +6,8 @@
 #include <QSettings>
 #endif
 
+namespace corvale {
+
 SystemInfoLookup::SystemInfoLookup(QStringList candidates, QStringList searchPaths)
     : candidates_(std::move(candidates)), searchPaths_(std::move(searchPaths)) {}
 
@@ -73,3 +75,5 @@ Registry& SystemRegistry() {
     return registry;
 }
 #endif
+
+} // namespace corvale

@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <optional>
 
+namespace corvale {
+
 // Root key handle of the local machine's registry.
 inline constexpr std::uint32_t kHkeyLocalMachine = 0x80000002u;
 
@@ -48,3 +50,5 @@ private:
 // The registry of this machine: the real one on Windows, the lookup above
 // elsewhere.
 Registry& SystemRegistry();
+
+} // namespace corvale

@@ -3,6 +3,8 @@
 #include "ui/widgets/indicatorlamp.h"
 #include "ui/widgets/togglebutton.h"
 
+namespace corvale {
+
 LampInterlock::LampInterlock(const std::array<IndicatorLamp*, 2>& lamps, ToggleButton* up,
                              ToggleButton* down)
     : lamps_(lamps), up_(up), down_(down) {
@@ -29,3 +31,5 @@ void LampInterlock::Gate(const IndicatorLamp* lamp, ToggleButton* direction) {
     direction->setValue(false);
     direction->setEnabled(false);
 }
+
+} // namespace corvale

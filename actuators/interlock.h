@@ -8,6 +8,8 @@
 #include <QObject>
 #include <array>
 
+namespace corvale {
+
 class IndicatorLamp;
 class ToggleButton;
 
@@ -25,3 +27,5 @@ private:
     ToggleButton* up_;
     ToggleButton* down_;
 };
+
+} // namespace corvale

@@ -6,6 +6,8 @@
 #include "ui/widgets/slide.h"
 #include "ui/widgets/togglebutton.h"
 
+namespace corvale {
+
 MotorPanel::MotorPanel(ToggleButton* power, Slide* speed, NumericBox* entry, ModuleOps& modules,
                        const QString& relayPosition, const QString& speedAddress)
     : power_(power), speed_(speed), entry_(entry), modules_(modules), relayPosition_(relayPosition),
@@ -36,3 +38,5 @@ void MotorPanel::EntryChanged() {
     if (entry_->value() != speed_->value())
         entry_->setValue(speed_->value());
 }
+
+} // namespace corvale

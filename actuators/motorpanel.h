@@ -7,6 +7,8 @@
 #include <QObject>
 #include <QString>
 
+namespace corvale {
+
 class ModuleOps;
 class NumericBox;
 class Slide;
@@ -32,3 +34,5 @@ private:
     QString relayPosition_;
     QString speedAddress_;
 };
+
+} // namespace corvale

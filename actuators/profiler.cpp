@@ -3,6 +3,8 @@
 #include "core/dghlink.h"
 #include "ui/widgets/togglebutton.h"
 
+namespace corvale {
+
 ProfilerControl::ProfilerControl(ToggleButton* power, ToggleButton* up, ToggleButton* down,
                                  ModuleOps& modules)
     : power_(power), up_(up), down_(down), modules_(modules) {
@@ -37,3 +39,5 @@ void ProfilerControl::Drive(ToggleButton* button, ToggleButton* other, const QSt
     modules_.SetAnalogOutput(QStringLiteral("2"), sign, QStringLiteral("0"));
     other->setEnabled(true);
 }
+
+} // namespace corvale

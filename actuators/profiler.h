@@ -5,6 +5,8 @@
 
 #include <QObject>
 
+namespace corvale {
+
 class ModuleOps;
 class ToggleButton;
 
@@ -25,3 +27,5 @@ private:
     ToggleButton* down_;
     ModuleOps& modules_;
 };
+
+} // namespace corvale

@@ -2,12 +2,14 @@
 // main window.
 
 #include "core/clock.h"
+#include "core/qtserialport.h"
 #include "ui/mainwindow.h"
 #include "ui/qtoperator.h"
-#include "ui/qtserialport.h"
 
 #include <QApplication>
 #include <QScreen>
+
+using namespace corvale;
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);

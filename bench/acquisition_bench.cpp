@@ -6,10 +6,10 @@
 //   corvale_bench_acquisition [--seconds N]   (default 60 per run)
 
 #include "core/clock.h"
+#include "core/qtserialport.h"
 #include "portdialog/frmcomms1.h"
 #include "tests/support/simprocess.h"
 #include "ui/mainwindow.h"
-#include "ui/qtserialport.h"
 #include "ui/widgets/togglebutton.h"
 
 #include <QApplication>
@@ -21,6 +21,8 @@
 #include <cstdio>
 #include <ctime>
 #include <memory>
+
+using namespace corvale;
 
 namespace {
 

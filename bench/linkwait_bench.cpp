@@ -4,13 +4,15 @@
 
 #include "core/clock.h"
 #include "core/dghlink.h"
-#include "ui/operator.h"
-#include "ui/serialport.h"
+#include "core/operator.h"
+#include "core/serialport.h"
 
 #include <QCoreApplication>
 #include <benchmark/benchmark.h>
 #include <cstdio>
 #include <map>
+
+using namespace corvale;
 
 namespace {
 

@@ -14,6 +14,8 @@
 #include <cstdio>
 #include <memory>
 
+using namespace corvale;
+
 namespace {
 
 constexpr int kDayOfPoints = 172800; // 24 h at 2 points a second

@@ -6,6 +6,8 @@
 
 #include <QLabel>
 
+namespace corvale {
+
 void CalibrationControl::showCalibration() {
     if (!dialog_) {
         dialog_ = new frmpHcal(&main_);
@@ -26,3 +28,5 @@ void CalibrationControl::SaveStep() {
     if (!problems.isEmpty())
         main_.platform().operatorUi.message(problems.join(QLatin1Char('\n')));
 }
+
+} // namespace corvale

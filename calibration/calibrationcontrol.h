@@ -7,6 +7,8 @@
 #include <QObject>
 #include <QPointer>
 
+namespace corvale {
+
 class frmMain;
 
 class CalibrationControl : public QObject {
@@ -23,3 +25,5 @@ private:
     frmMain& main_;
     QPointer<frmpHcal> dialog_;
 };
+
+} // namespace corvale

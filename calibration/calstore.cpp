@@ -4,6 +4,8 @@
 #include "core/store.h"
 #include "core/textnum.h"
 
+namespace corvale {
+
 namespace {
 const QString kOffsetKey = QStringLiteral("CalData/offset");
 const QString kSlopeKey = QStringLiteral("CalData/slope");
@@ -63,3 +65,5 @@ QString CalSummary(const StationState& state) {
            QStringLiteral(")   (Slope: ") + NumberText(state.CalSlope) +
            QStringLiteral(")   (Offset: ") + NumberText(state.CalOffset) + QStringLiteral(")");
 }
+
+} // namespace corvale

@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+namespace corvale {
+
 struct StationState;
 
 struct CalTexts {
@@ -24,3 +26,5 @@ QStringList SaveCalibration(const CalTexts& texts, StationState& state);
 
 // "pH Cal.:   (SNum.: 180312)   (Slope: 4.5427)   (Offset: 2.5777)"
 QString CalSummary(const StationState& state);
+
+} // namespace corvale

@@ -6,6 +6,8 @@
 #include <QFormLayout>
 #include <QLineEdit>
 
+namespace corvale {
+
 namespace {
 QLineEdit* MakeField(const QString& name, QWidget* parent) {
     auto* field = new QLineEdit(parent);
@@ -55,3 +57,5 @@ void frmpHcal::closeEvent(QCloseEvent* event) {
     emit closedByOperator();
     event->accept();
 }
+
+} // namespace corvale

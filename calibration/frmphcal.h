@@ -8,6 +8,9 @@
 #include "calibration/calstore.h"
 
 class QLineEdit;
+
+namespace corvale {
+
 class ToggleButton;
 
 class frmpHcal : public QWidget {
@@ -33,3 +36,5 @@ protected:
 private:
     void LoadStep();
 };
+
+} // namespace corvale

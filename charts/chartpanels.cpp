@@ -11,6 +11,8 @@
 #include <QLabel>
 #include <cmath>
 
+namespace corvale {
+
 ChartPanels::ChartPanels(frmMain& window) : w_(window) {
     // The selector is truthful from the start: each chart is put in the row
     // of the mode table that its selector's start position names.
@@ -123,3 +125,5 @@ void ChartPanels::onPhToggle(bool on) {
 void ChartPanels::SwitchPhReadingOff() {
     w_.cwbPh->setValue(false);
 }
+
+} // namespace corvale

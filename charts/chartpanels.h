@@ -7,6 +7,8 @@
 
 #include <QObject>
 
+namespace corvale {
+
 class frmMain;
 class Knob;
 class StripChart;
@@ -40,3 +42,5 @@ private:
 
     frmMain& w_;
 };
+
+} // namespace corvale

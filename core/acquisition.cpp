@@ -12,6 +12,8 @@
 
 #include <QLabel>
 
+namespace corvale {
+
 namespace {
 const QChar kCR(13);
 
@@ -156,3 +158,5 @@ void Acquisition::ShowWaveWatts(const QString& reply) {
 void Acquisition::ShowProfilerWatts(const QString& reply) {
     main_.lblVPcur->setText(NumberText(ProfilerWatts(reply)));
 }
+
+} // namespace corvale

@@ -8,6 +8,8 @@
 #include <QString>
 #include <memory>
 
+namespace corvale {
+
 class frmMain;
 class MotorPanel;
 class ProfilerControl;
@@ -43,3 +45,5 @@ private:
     std::unique_ptr<ProfilerControl> profiler_;
     std::unique_ptr<LampInterlock> interlock_;
 };
+
+} // namespace corvale

@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <ctime>
 
+namespace corvale {
+
 std::int32_t RealClock::ticks() {
     timespec ts{};
     clock_gettime(CLOCK_MONOTONIC, &ts);
@@ -27,3 +29,5 @@ void RealClock::sleepUntil(std::int32_t tick) {
 QDateTime RealClock::now() {
     return QDateTime::currentDateTime();
 }
+
+} // namespace corvale

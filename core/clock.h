@@ -4,6 +4,8 @@
 #include <QDateTime>
 #include <cstdint>
 
+namespace corvale {
+
 class Clock {
 public:
     virtual ~Clock() = default;
@@ -25,3 +27,5 @@ public:
     void sleepUntil(std::int32_t tick) override;
     QDateTime now() override;
 };
+
+} // namespace corvale

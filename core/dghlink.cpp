@@ -4,6 +4,8 @@
 
 #include <cmath>
 
+namespace corvale {
+
 namespace {
 const QChar kCR(13);
 }
@@ -82,3 +84,5 @@ QString ModuleOps::ReadData(const QString& address) {
     link_.SendCommand(QLatin1Char('$') + address + QStringLiteral("RD") + kCR);
     return link_.ReadReply();
 }
+
+} // namespace corvale

@@ -3,10 +3,12 @@
 // has arrived is the reply. The station is the only master on the line.
 
 #include "core/clock.h"
-#include "ui/operator.h"
-#include "ui/serialport.h"
+#include "core/operator.h"
+#include "core/serialport.h"
 
 #include <QString>
+
+namespace corvale {
 
 class DghLink {
 public:
@@ -55,3 +57,5 @@ public:
 private:
     DghLink& link_;
 };
+
+} // namespace corvale

@@ -5,6 +5,8 @@
 
 #include <cmath>
 
+namespace corvale {
+
 namespace {
 
 // Bits of one hexadecimal digit, most significant first; upper case only.
@@ -119,3 +121,5 @@ double WaveWatts(const QString& reply) {
 double ProfilerWatts(const QString& reply) {
     return WaveWatts(reply);
 }
+
+} // namespace corvale

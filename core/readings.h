@@ -6,6 +6,8 @@
 #include <QString>
 #include <optional>
 
+namespace corvale {
+
 // The data of a digital-input reply (the reply without its "*"): the two
 // lowest bits of the fourth digit as "b1,b0". An unrecognised digit reuses
 // the bits of the digit before it; empty when the poll ends quietly (no
@@ -40,3 +42,5 @@ std::optional<QString> WaveRpmText(const QString& valueText);
 double ThrusterWatts(const QString& reply);
 double WaveWatts(const QString& reply);
 double ProfilerWatts(const QString& reply);
+
+} // namespace corvale

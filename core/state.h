@@ -6,6 +6,8 @@
 #include <QDateTime>
 #include <QString>
 
+namespace corvale {
+
 // The date a calibration carries before one has been saved in this run.
 inline QDateTime ZeroDate() {
     return QDateTime(QDate(1899, 12, 30), QTime(0, 0));
@@ -37,3 +39,5 @@ struct StationState {
     // Full path of the chosen log file; kept for the whole run.
     QString LogFileName;
 };
+
+} // namespace corvale

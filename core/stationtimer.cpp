@@ -1,5 +1,7 @@
 #include "core/stationtimer.h"
 
+namespace corvale {
+
 StationTimer::StationTimer(const QString& name, Kind kind, QObject* parent)
     : QObject(parent), kind_(kind) {
     setObjectName(name);
@@ -36,3 +38,5 @@ bool StationTimer::fire() {
     running_ = false;
     return true;
 }
+
+} // namespace corvale

@@ -13,6 +13,8 @@
 #include <QTimer>
 #include <functional>
 
+namespace corvale {
+
 class StationTimer : public QObject {
     Q_OBJECT
 public:
@@ -59,3 +61,5 @@ public:
 private:
     static inline int depth_ = 0;
 };
+
+} // namespace corvale

@@ -7,7 +7,11 @@
 #include <QSettings>
 #include <QString>
 
+namespace corvale {
+
 inline const QString kStoreOrganization = QStringLiteral("Corvale");
 inline const QString kStoreApplication = QStringLiteral("Corvale");
 
 #define CORVALE_STORE(name) QSettings name(kStoreOrganization, kStoreApplication)
+
+} // namespace corvale

@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <string>
 
+namespace corvale {
+
 namespace {
 
 std::string ShortestFixed(double value) {
@@ -213,3 +215,5 @@ QString FormatFourDecimals(double value) {
 double DayFraction(const QTime& time) {
     return time.msecsSinceStartOfDay() / 86400000.0;
 }
+
+} // namespace corvale

@@ -8,6 +8,8 @@
 #include <QString>
 #include <optional>
 
+namespace corvale {
+
 // Half-to-even rounding to `decimals` places, decided on the shortest
 // decimal form of the value (so 5.25 -> 5.2 and 2.675 -> 2.68).
 double RoundHalfEven(double value, int decimals);
@@ -43,3 +45,5 @@ QString FormatFourDecimals(double value);
 
 // Time of day as a fraction of a day, [0, 1).
 double DayFraction(const QTime& time);
+
+} // namespace corvale

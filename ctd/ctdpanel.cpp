@@ -5,6 +5,8 @@
 
 #include <QLabel>
 
+namespace corvale {
+
 CtdPanel::CtdPanel(frmMain& window)
     : w_(window), stream_(window.state(), [this] { showReadings(); }) {
     connect(w_.cwCTDflag, &ToggleButton::valueChanged, this, &CtdPanel::onToggle);
@@ -84,3 +86,5 @@ void CtdPanel::showReadings() {
     w_.lblPress->setText(texts[2]);
     w_.lblSalinity->setText(texts[3]);
 }
+
+} // namespace corvale

@@ -3,11 +3,13 @@
 // and every receive event feeds the waiting characters to the record stream,
 // whose records update the four CTD readings and their labels.
 
+#include "core/serialport.h"
 #include "ctd/ctdrecord.h"
-#include "ui/serialport.h"
 
 #include <QObject>
 #include <QString>
+
+namespace corvale {
 
 class frmMain;
 
@@ -30,3 +32,5 @@ private:
     frmMain& w_;
     CtdStream stream_;
 };
+
+} // namespace corvale

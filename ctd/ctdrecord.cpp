@@ -6,6 +6,8 @@
 #include <QStringList>
 #include <utility>
 
+namespace corvale {
+
 namespace {
 
 // Only blanks are removed from a record's ends; tabs and carriage returns
@@ -79,3 +81,5 @@ void CtdStream::endRecord() {
     if (onRecord_)
         onRecord_(record);
 }
+
+} // namespace corvale

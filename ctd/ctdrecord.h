@@ -7,6 +7,8 @@
 #include <array>
 #include <functional>
 
+namespace corvale {
+
 struct StationState;
 
 // Applies one record to the four CTD readings, skipping what fails: a record
@@ -52,3 +54,5 @@ private:
     QString buffer_;
     bool dropping_ = false;
 };
+
+} // namespace corvale

@@ -3,6 +3,8 @@
 
 #include <cmath>
 
+namespace corvale {
+
 namespace {
 
 constexpr double a[6] = {0.0080, -0.1692, 25.3851, 14.0941, -7.0261, 2.7081};
@@ -66,3 +68,5 @@ std::optional<double> ComputeSalinity(double C, double T, double P) {
 
     return RoundHalfEven(S, 3);
 }
+
+} // namespace corvale

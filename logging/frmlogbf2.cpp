@@ -1,8 +1,8 @@
 #include "logging/frmlogbf2.h"
 
+#include "core/operator.h"
 #include "core/state.h"
 #include "core/textnum.h"
-#include "ui/operator.h"
 
 #include <QButtonGroup>
 #include <QCloseEvent>
@@ -14,6 +14,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
+
+namespace corvale {
 
 namespace {
 QRadioButton* MakeOption(const QString& name, const QString& caption, QWidget* parent) {
@@ -118,3 +120,5 @@ void frmLogBF2::closeEvent(QCloseEvent* event) {
     emit closedByOperator();
     event->accept();
 }
+
+} // namespace corvale

@@ -12,6 +12,9 @@ class QButtonGroup;
 class QComboBox;
 class QPushButton;
 class QRadioButton;
+
+namespace corvale {
+
 class Operator;
 struct StationState;
 
@@ -54,3 +57,5 @@ private:
 // Logging interval in milliseconds for each position of the interval list.
 inline constexpr std::array<int, 8> kLogIntervalsMs{60000, 30000, 15000, 10000,
                                                     5000,  2000,  1000,  500};
+
+} // namespace corvale

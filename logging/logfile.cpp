@@ -9,6 +9,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+namespace corvale {
+
 namespace {
 
 QString Reason(int err) {
@@ -123,3 +125,5 @@ bool WriteLogRecord(LogFile& file, const StationState& s, const QTime& now, QStr
         return true;
     return file.writeLine(LogRecordLine(s, now), error);
 }
+
+} // namespace corvale

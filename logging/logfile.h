@@ -8,6 +8,8 @@
 #include <QString>
 #include <QTime>
 
+namespace corvale {
+
 struct StationState;
 
 class LogFile {
@@ -48,3 +50,5 @@ bool WriteLogHeader(LogFile& file, const StationState& s, const QDate& today,
 // writes nothing and succeeds.
 bool WriteLogRecord(LogFile& file, const StationState& s, const QTime& now,
                     QString* error = nullptr);
+
+} // namespace corvale

@@ -7,6 +7,8 @@
 #include <QAction>
 #include <QRadioButton>
 
+namespace corvale {
+
 LoggingControl::LoggingControl(frmMain& main)
     : main_(main), file_(std::make_unique<LogFile>()), calibration_(main) {
     main_.tmrlogger.setHandler([this] { LoggerTick(); });
@@ -103,3 +105,5 @@ void LoggingControl::LoggerTick() {
     main_.StatusBar1->setPanelText(1, QStringLiteral("Logging stopped: ") + error);
     main_.platform().operatorUi.message(error + QStringLiteral("\nLogging has been stopped."));
 }
+
+} // namespace corvale

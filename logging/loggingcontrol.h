@@ -12,6 +12,8 @@
 #include <QPointer>
 #include <memory>
 
+namespace corvale {
+
 class frmMain;
 
 class LoggingControl : public QObject {
@@ -38,3 +40,5 @@ private:
     std::unique_ptr<LogFile> file_;
     CalibrationControl calibration_;
 };
+
+} // namespace corvale

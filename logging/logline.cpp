@@ -2,6 +2,8 @@
 #include "core/state.h"
 #include "core/textnum.h"
 
+namespace corvale {
+
 namespace {
 
 const QString Rule(64, QLatin1Char('='));
@@ -98,3 +100,5 @@ QString LogRecordLine(const StationState& s, const QTime& now) {
         TextItem(s.ProfilerCurrentReply),
     });
 }
+
+} // namespace corvale

@@ -8,6 +8,8 @@
 #include <QStringList>
 #include <QTime>
 
+namespace corvale {
+
 struct StationState;
 
 struct LogItem {
@@ -37,3 +39,5 @@ QString LogLine(const QList<LogItem>& items);
 QStringList LogHeaderLines(const StationState& s, const QDate& today);
 // One record: the time of day "h:m:s" and the eleven readings as they stand.
 QString LogRecordLine(const StationState& s, const QTime& now);
+
+} // namespace corvale

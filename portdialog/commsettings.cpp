@@ -1,5 +1,7 @@
 #include "portdialog/commsettings.h"
 
+namespace corvale {
+
 QStringList SplitSettings(const QString& settings) {
     QStringList fields = settings.split(QLatin1Char(','));
     while (fields.size() > 4)
@@ -65,3 +67,5 @@ std::optional<QString> CommDeviceCaption(int device) {
         return std::nullopt;
     }
 }
+
+} // namespace corvale

@@ -7,6 +7,8 @@
 #include <QStringList>
 #include <optional>
 
+namespace corvale {
+
 // The four fields of a settings text; missing fields are empty, extra text
 // after the fourth comma stays in the fourth field.
 QStringList SplitSettings(const QString& settings);
@@ -26,3 +28,5 @@ QString DghStatusText(int portNumber, const QStringList& fields);
 
 // Caption stored by CommDevice for a device 0 to 3; nothing for others.
 std::optional<QString> CommDeviceCaption(int device);
+
+} // namespace corvale

@@ -1,14 +1,16 @@
 #include "portdialog/frmcomms1.h"
 
+#include "core/portmap.h"
 #include "portdialog/commsettings.h"
 #include "ui/mainwindow.h"
-#include "ui/portmap.h"
 #include "ui/widgets/statusbar.h"
 
 #include <QComboBox>
 #include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
+
+namespace corvale {
 
 namespace {
 
@@ -176,3 +178,5 @@ void frmComms1::describePorts() {
     const auto current = PortNumberFromName(cboPort->currentText());
     cboPort->setToolTip(current ? PortDeviceHint(*current) + QLatin1Char('\n') + devices : devices);
 }
+
+} // namespace corvale

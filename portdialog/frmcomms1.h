@@ -7,6 +7,9 @@
 class QComboBox;
 class QLabel;
 class QPushButton;
+
+namespace corvale {
+
 class frmMain;
 
 class frmComms1 : public QDialog {
@@ -41,3 +44,5 @@ private:
 
     frmMain& main_;
 };
+
+} // namespace corvale

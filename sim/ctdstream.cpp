@@ -1,5 +1,7 @@
 #include "sim/ctdstream.h"
 
+namespace corvale {
+
 QByteArray CtdStream::recordText(double conductivity, double temperature, double pressure,
                                  bool crlf) {
     return QByteArray::number(conductivity, 'f', 3) + ',' +
@@ -28,3 +30,5 @@ QByteArray CtdStream::next(const FlumeModel& model, const SimFaults& faults) {
         return end;
     }
 }
+
+} // namespace corvale

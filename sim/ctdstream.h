@@ -8,6 +8,8 @@
 
 #include <QByteArray>
 
+namespace corvale {
+
 class CtdStream {
 public:
     // The next record, line end included.
@@ -21,3 +23,5 @@ private:
     int count_ = 0;
     int malformedCount_ = 0;
 };
+
+} // namespace corvale

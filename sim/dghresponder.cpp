@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+namespace corvale {
+
 namespace {
 
 QByteArray Error(char address, const char* what) {
@@ -131,3 +133,5 @@ std::optional<QByteArray> DghResponder::respond(const QByteArray& line) {
     }
     return Error(address, "COMMAND ERROR");
 }
+
+} // namespace corvale

@@ -14,6 +14,8 @@
 #include <QList>
 #include <optional>
 
+namespace corvale {
+
 class DghResponder {
 public:
     explicit DghResponder(FlumeModel& model) : model_(model) {}
@@ -35,3 +37,5 @@ public:
 private:
     FlumeModel& model_;
 };
+
+} // namespace corvale

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <numbers>
 
+namespace corvale {
+
 namespace {
 
 constexpr double kTwoPi = 2.0 * std::numbers::pi;
@@ -173,3 +175,5 @@ double FlumeModel::pressure() const {
     const double waves = 0.2 * (waveHz_ / kWaveFullHz) * std::sin(paddlePhase_);
     return 10.0 + 0.03 * Wave(time_, 11, phase_[3]) + waves;
 }
+
+} // namespace corvale

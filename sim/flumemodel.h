@@ -8,6 +8,8 @@
 
 #include <array>
 
+namespace corvale {
+
 class FlumeModel {
 public:
     struct Settings {
@@ -89,3 +91,5 @@ private:
     double phWander_ = 0;
     quint64 rng_;
 };
+
+} // namespace corvale

@@ -10,6 +10,8 @@
 #include <termios.h>
 #include <unistd.h>
 
+namespace corvale {
+
 namespace {
 
 // Both ends raw: no echo, no line-end translation, 8 bits through.
@@ -224,3 +226,5 @@ QString FlumeServer::control(const QString& line) {
     applyCtdRate();
     return answer;
 }
+
+} // namespace corvale

@@ -15,6 +15,8 @@
 
 class QSocketNotifier;
 
+namespace corvale {
+
 class FlumeServer : public QObject {
     Q_OBJECT
 public:
@@ -67,3 +69,5 @@ private:
     int ctdPending_ = 0;
     qint64 ctdDrainedMs_ = 0;
 };
+
+} // namespace corvale

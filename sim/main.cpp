@@ -12,6 +12,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+using namespace corvale;
+
 namespace {
 
 int signalPipe[2] = {-1, -1};

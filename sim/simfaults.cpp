@@ -2,6 +2,8 @@
 
 #include <QStringList>
 
+namespace corvale {
+
 char ParseAddress(const QString& text) {
     const QString t = text.trimmed().toUpper();
     if (t.size() != 1 || t[0].unicode() > 126 || t[0].unicode() < 33)
@@ -144,3 +146,5 @@ QString SimFaults::controlHelp() {
         "  close dgh|ctd             close that pseudo-terminal (a vanished port)\n"
         "  state                     print the flume's state on one line\n");
 }
+
+} // namespace corvale

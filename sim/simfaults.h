@@ -8,6 +8,8 @@
 #include <QString>
 #include <optional>
 
+namespace corvale {
+
 struct SimFaults {
     int replyDelayMs = 8; // a module's answer time
     int lateMs = 80;      // answer time of a late module, past the 35 ms window
@@ -39,3 +41,5 @@ struct SimFaults {
 // A module address as given on the command line or a control line: one
 // character, letters in either case. 0 when it is not one.
 char ParseAddress(const QString& text);
+
+} // namespace corvale

@@ -15,6 +15,8 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
+namespace corvale {
+
 frmMain::frmMain(Platform platform, QWidget* parent)
     : QMainWindow(parent), platform_(platform),
       link_(platform_.MSComm1, platform_.clock, platform_.operatorUi), modules_(link_) {
@@ -170,3 +172,5 @@ void frmMain::stopLogging() {
 void frmMain::showCalibration() {
     logging_->showCalibration();
 }
+
+} // namespace corvale

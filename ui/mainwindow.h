@@ -6,10 +6,10 @@
 
 #include "core/clock.h"
 #include "core/dghlink.h"
+#include "core/operator.h"
+#include "core/serialport.h"
 #include "core/state.h"
 #include "core/stationtimer.h"
-#include "ui/operator.h"
-#include "ui/serialport.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -20,6 +20,9 @@ class QAction;
 class QLabel;
 class QMenu;
 class QToolBar;
+
+namespace corvale {
+
 class IndicatorLamp;
 class Knob;
 class NumericBox;
@@ -183,3 +186,5 @@ private:
     std::unique_ptr<CtdPanel> ctd_;            // CTD toggle and record stream
     std::unique_ptr<LoggingControl> logging_;
 };
+
+} // namespace corvale

@@ -23,6 +23,8 @@
 #include <QVBoxLayout>
 #include <qcustomplot.h>
 
+namespace corvale {
+
 namespace {
 
 QFrame* Panel(const QString& name, QWidget* parent) {
@@ -337,3 +339,5 @@ QWidget* frmMain::buildChartPanel(bool ph) {
     }
     return panel;
 }
+
+} // namespace corvale

@@ -6,6 +6,8 @@
 #include <QFileInfo>
 #include <QMessageBox>
 
+namespace corvale {
+
 void QtOperator::message(const QString& text, const QString& caption) {
     ModalScope scope;
     QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok, parent_);
@@ -51,3 +53,5 @@ QString QtOperator::openFileName(const QString& filter, const QString& initialNa
             return name;
     }
 }
+
+} // namespace corvale

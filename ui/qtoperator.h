@@ -1,9 +1,11 @@
 #pragma once
 // Message boxes and the open-file dialog on Qt widgets.
 
-#include "ui/operator.h"
+#include "core/operator.h"
 
 class QWidget;
+
+namespace corvale {
 
 class QtOperator : public Operator {
 public:
@@ -18,3 +20,5 @@ private:
 
 // "All Files (*.*) |*.*" (description|pattern pairs) as a Qt name filter.
 QString QtNameFilter(const QString& filter);
+
+} // namespace corvale

@@ -5,6 +5,8 @@
 #include <QPixmap>
 #include <functional>
 
+namespace corvale {
+
 namespace {
 
 using Drawing = std::function<void(QPainter&)>;
@@ -114,3 +116,5 @@ QIcon ToolbarIcon(const QString& key) {
         return Render(DrawComms);
     return {};
 }
+
+} // namespace corvale

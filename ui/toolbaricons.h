@@ -5,6 +5,10 @@
 #include <QIcon>
 #include <QString>
 
+namespace corvale {
+
 // Image for a toolbar key ("start", "stop", "cal", "comms"); an empty icon
 // for any other key.
 QIcon ToolbarIcon(const QString& key);
+
+} // namespace corvale

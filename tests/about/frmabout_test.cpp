@@ -12,6 +12,8 @@
 #include <QTest>
 #include <map>
 
+using namespace corvale;
+
 namespace {
 
 class FakeRegistry : public Registry {

@@ -7,6 +7,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+using namespace corvale;
+
 namespace {
 
 QString MakeProgram(const QTemporaryDir& dir, const QString& name) {

@@ -11,6 +11,8 @@
 #include <QLocale>
 #include <QTest>
 
+using namespace corvale;
+
 namespace {
 
 using Actuators = BusStation;

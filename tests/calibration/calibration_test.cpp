@@ -11,6 +11,8 @@
 #include <QLineEdit>
 #include <QSettings>
 
+using namespace corvale;
+
 namespace {
 
 const QString kSummary =

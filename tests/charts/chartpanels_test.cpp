@@ -12,6 +12,8 @@
 
 #include <QLabel>
 
+using namespace corvale;
+
 namespace {
 
 double At(int h, int m, int s) {

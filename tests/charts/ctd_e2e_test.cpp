@@ -12,6 +12,8 @@
 #include <cmath>
 #include <gtest/gtest.h>
 
+using namespace corvale;
+
 namespace {
 
 struct CtdStation : ::testing::Test, SimStation {

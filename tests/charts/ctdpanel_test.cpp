@@ -10,6 +10,8 @@
 
 #include <QLabel>
 
+using namespace corvale;
+
 namespace {
 
 class CtdPanelTest : public MainWindowTest {

@@ -10,6 +10,8 @@
 #include <gtest/gtest.h>
 #include <memory>
 
+namespace corvale {
+
 class BusStation : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -64,3 +66,5 @@ protected:
     QTemporaryDir dir;
     std::unique_ptr<frmMain> main;
 };
+
+} // namespace corvale

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 #include <limits>
 
+using namespace corvale;
+
 namespace {
 
 struct Bus : ::testing::Test {

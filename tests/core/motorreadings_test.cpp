@@ -6,6 +6,8 @@
 
 #include <QLabel>
 
+using namespace corvale;
+
 namespace {
 
 class Readings : public BusStation {

@@ -7,6 +7,8 @@
 
 #include <QLabel>
 
+using namespace corvale;
+
 namespace {
 
 class PollCycle : public BusStation {

@@ -3,6 +3,8 @@
 #include <QLocale>
 #include <gtest/gtest.h>
 
+using namespace corvale;
+
 TEST(DecodeDigitalInputs, TakesTheTwoLowBitsOfTheFourthDigit) {
     EXPECT_EQ(DecodeDigitalInputs("0003"), QStringLiteral("1,1"));
     EXPECT_EQ(DecodeDigitalInputs("0002"), QStringLiteral("1,0"));

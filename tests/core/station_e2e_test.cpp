@@ -12,6 +12,8 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+using namespace corvale;
+
 namespace {
 
 class StationOnFlume : public ::testing::Test, public SimStation {

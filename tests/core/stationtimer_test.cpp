@@ -4,6 +4,8 @@
 #include <QElapsedTimer>
 #include <gtest/gtest.h>
 
+using namespace corvale;
+
 TEST(StationTimer, TicksOnlyWhenEnabledWithAnInterval) {
     StationTimer t("t");
     EXPECT_FALSE(t.isTicking());

@@ -6,6 +6,8 @@
 #include <QLocale>
 #include <gtest/gtest.h>
 
+using namespace corvale;
+
 TEST(Rounding, TiesGoToTheEvenDigit) {
     EXPECT_DOUBLE_EQ(RoundHalfEven(5.25, 1), 5.2);
     EXPECT_DOUBLE_EQ(RoundHalfEven(5.35, 1), 5.4);

@@ -5,6 +5,8 @@
 #include <QStringList>
 #include <gtest/gtest.h>
 
+using namespace corvale;
+
 namespace {
 
 void ExpectReadings(const StationState& s, double c, double t, double p) {

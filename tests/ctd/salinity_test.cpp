@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace corvale;
+
 TEST(ComputeSalinity, PublishedCheckValues) {
     // Standard seawater: ratio 1 at 15 degrees and no pressure.
     EXPECT_EQ(ComputeSalinity(42.914, 15, 0), 35.0);

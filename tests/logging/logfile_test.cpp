@@ -10,6 +10,8 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
+using namespace corvale;
+
 namespace {
 
 QByteArray ReadAll(const QString& path) {

@@ -6,6 +6,8 @@
 #include <QLocale>
 #include <gtest/gtest.h>
 
+using namespace corvale;
+
 TEST(LogLine, ItemsJoinedByCommasWithoutBlanks) {
     EXPECT_EQ(LogLine({}), "");
     EXPECT_EQ(

@@ -15,6 +15,8 @@
 #include <csignal>
 #include <sys/resource.h>
 
+using namespace corvale;
+
 namespace {
 
 QByteArray ReadAll(const QString& path) {

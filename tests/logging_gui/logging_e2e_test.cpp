@@ -15,6 +15,8 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+using namespace corvale;
+
 namespace {
 
 TEST(LoggingOnFlume, HalfSecondRecordsCarryLiveBusAndCtdReadings) {

@@ -17,6 +17,8 @@
 #include <QTemporaryDir>
 #include <cstdio>
 
+using namespace corvale;
+
 namespace {
 
 void Report(long long record) {

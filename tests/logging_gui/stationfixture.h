@@ -13,6 +13,8 @@
 #include <gtest/gtest.h>
 #include <memory>
 
+namespace corvale {
+
 class StationFixture : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -50,3 +52,5 @@ protected:
     RecordingOperator op;
     std::unique_ptr<frmMain> main;
 };
+
+} // namespace corvale

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace corvale;
+
 TEST(CommSettings, SplitAlwaysGivesFourFields) {
     EXPECT_EQ(SplitSettings("19200,n,8,1"), QStringList({"19200", "n", "8", "1"}));
     EXPECT_EQ(SplitSettings(""), QStringList({"", "", "", ""}));

@@ -2,11 +2,11 @@
 // dialog: real window, real serial port, the simulator's pseudo-terminal
 // mapped to COM4.
 
+#include "core/qtserialport.h"
 #include "portdialog/frmcomms1.h"
 #include "tests/support/fakes.h"
 #include "tests/support/simprocess.h"
 #include "ui/mainwindow.h"
-#include "ui/qtserialport.h"
 #include "ui/widgets/statusbar.h"
 
 #include <QComboBox>
@@ -14,6 +14,8 @@
 #include <QTest>
 #include <gtest/gtest.h>
 #include <memory>
+
+using namespace corvale;
 
 namespace {
 

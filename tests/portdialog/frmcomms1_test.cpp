@@ -12,6 +12,8 @@
 #include <QTemporaryFile>
 #include <QTest>
 
+using namespace corvale;
+
 namespace {
 
 class PortDialogTest : public MainWindowTest {

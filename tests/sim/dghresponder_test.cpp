@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace corvale;
+
 namespace {
 
 struct Modules : ::testing::Test {

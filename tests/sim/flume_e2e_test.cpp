@@ -3,9 +3,9 @@
 
 #include "core/clock.h"
 #include "core/dghlink.h"
+#include "core/qtserialport.h"
 #include "tests/support/fakes.h"
 #include "tests/support/simprocess.h"
-#include "ui/qtserialport.h"
 
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -14,6 +14,8 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
+
+using namespace corvale;
 
 namespace {
 

@@ -3,9 +3,9 @@
 
 #include "core/clock.h"
 #include "core/dghlink.h"
+#include "core/qtserialport.h"
 #include "tests/support/fakes.h"
 #include "tests/support/simprocess.h"
-#include "ui/qtserialport.h"
 
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -16,6 +16,8 @@
 #include <termios.h>
 #include <thread>
 #include <unistd.h>
+
+using namespace corvale;
 
 namespace {
 

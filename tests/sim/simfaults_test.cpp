@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace corvale;
+
 TEST(SimFaults, SilentAndLateModules) {
     SimFaults f;
     EXPECT_EQ(f.replyDelay('4'), 8);

@@ -2,6 +2,8 @@
 
 #include "core/stationtimer.h"
 
+namespace corvale {
+
 void FakeClock::sleepUntil(std::int32_t tick) {
     ++sleeps;
     const std::int32_t left = TicksUntil(ticks_, tick);
@@ -130,3 +132,5 @@ QStringList RecordingOperator::texts() const {
         out << m.text;
     return out;
 }
+
+} // namespace corvale

@@ -5,8 +5,8 @@
 // messages and answers file dialogs from a queue.
 
 #include "core/clock.h"
-#include "ui/operator.h"
-#include "ui/serialport.h"
+#include "core/operator.h"
+#include "core/serialport.h"
 
 #include <QByteArray>
 #include <QList>
@@ -14,6 +14,8 @@
 #include <QStringList>
 #include <deque>
 #include <functional>
+
+namespace corvale {
 
 class FakeClock : public Clock {
 public:
@@ -115,3 +117,5 @@ public:
     // Runs while a message "is open", to stage what happens under a box.
     std::function<void(const QString&)> duringMessage;
 };
+
+} // namespace corvale

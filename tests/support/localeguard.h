@@ -3,6 +3,8 @@
 
 #include <QLocale>
 
+namespace corvale {
+
 struct LocaleGuard {
     explicit LocaleGuard(const QLocale& l) : saved(QLocale()) { QLocale::setDefault(l); }
     ~LocaleGuard() { QLocale::setDefault(saved); }
@@ -10,3 +12,5 @@ struct LocaleGuard {
     LocaleGuard& operator=(const LocaleGuard&) = delete;
     QLocale saved;
 };
+
+} // namespace corvale

@@ -14,6 +14,8 @@
 #include <gtest/gtest.h>
 #include <memory>
 
+namespace corvale {
+
 class MainWindowTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(programDir.isValid()); }
@@ -52,3 +54,5 @@ protected:
     QTemporaryDir programDir;
     std::unique_ptr<frmMain> window;
 };
+
+} // namespace corvale

@@ -8,6 +8,8 @@
 
 #include <csignal>
 
+namespace corvale {
+
 SimProcess::~SimProcess() {
     stop();
 }
@@ -137,3 +139,5 @@ void PrivateStore::mapPort(int number, const QString& device) {
     store.setValue(QStringLiteral("Ports/COM%1").arg(number), device);
     store.sync();
 }
+
+} // namespace corvale

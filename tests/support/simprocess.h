@@ -13,6 +13,8 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+namespace corvale {
+
 class SimProcess {
 public:
     SimProcess() = default;
@@ -69,3 +71,5 @@ public:
 private:
     QTemporaryDir dir_;
 };
+
+} // namespace corvale

@@ -6,6 +6,8 @@
 #include <QPushButton>
 #include <QTest>
 
+namespace corvale {
+
 SimStation::~SimStation() {
     main.reset();
 }
@@ -53,3 +55,5 @@ bool WaitUntil(const std::function<bool()>& done, int timeoutMs) {
     }
     return true;
 }
+
+} // namespace corvale

@@ -10,14 +10,16 @@
 //   ASSERT_TRUE(WaitUntil([&] { return st.main->state().CtdPressure > 0; }));
 
 #include "core/clock.h"
+#include "core/qtserialport.h"
 #include "tests/support/fakes.h"
 #include "tests/support/simprocess.h"
 #include "ui/mainwindow.h"
-#include "ui/qtserialport.h"
 
 #include <functional>
 #include <memory>
 #include <string>
+
+namespace corvale {
 
 class SimStation {
 public:
@@ -51,3 +53,5 @@ private:
 
 // Runs the event loop until `done` or the time is up; returns `done()`.
 bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 5000);
+
+} // namespace corvale

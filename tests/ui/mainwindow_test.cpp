@@ -22,6 +22,8 @@
 #include <QToolBar>
 #include <QToolButton>
 
+using namespace corvale;
+
 namespace {
 
 // The caption of the frame that holds a read-out label.

@@ -3,6 +3,8 @@
 #include <QPainter>
 #include <QRadialGradient>
 
+namespace corvale {
+
 IndicatorLamp::IndicatorLamp(const QString& name, QWidget* parent) : QWidget(parent) {
     setObjectName(name);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
@@ -41,3 +43,5 @@ void IndicatorLamp::paintEvent(QPaintEvent*) {
     p.setBrush(g);
     p.drawEllipse(r);
 }
+
+} // namespace corvale

@@ -4,6 +4,8 @@
 #include <QColor>
 #include <QWidget>
 
+namespace corvale {
+
 class IndicatorLamp : public QWidget {
     Q_OBJECT
 public:
@@ -24,3 +26,5 @@ private:
     QColor onColor_{0, 200, 0};
     QColor offColor_{70, 80, 70};
 };
+
+} // namespace corvale

@@ -11,6 +11,8 @@
 #include <algorithm>
 #include <cmath>
 
+namespace corvale {
+
 namespace {
 // The dial turns in hundredths of the knob's unit.
 constexpr double kStepsPerUnit = 100.0;
@@ -102,3 +104,5 @@ void Knob::fromDial(int position) {
     readout_->setText(NumberText(RoundHalfEven(value_, 2)));
     emit valueChanged(value_);
 }
+
+} // namespace corvale

@@ -8,6 +8,8 @@
 class QDial;
 class QLabel;
 
+namespace corvale {
+
 class Knob : public QWidget {
     Q_OBJECT
 public:
@@ -32,3 +34,5 @@ private:
     double value_;
     double stepsPerUnit_; // dial positions per unit of the knob's value
 };
+
+} // namespace corvale

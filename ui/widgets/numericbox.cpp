@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+namespace corvale {
+
 NumericBox::NumericBox(const QString& name, double minimum, double maximum, int decimals,
                        QWidget* parent)
     : QDoubleSpinBox(parent) {
@@ -25,3 +27,5 @@ void NumericBox::setValue(double v) {
         return;
     QDoubleSpinBox::setValue(v);
 }
+
+} // namespace corvale

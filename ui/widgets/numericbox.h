@@ -5,6 +5,8 @@
 
 #include <QDoubleSpinBox>
 
+namespace corvale {
+
 class NumericBox : public QDoubleSpinBox {
     Q_OBJECT
 public:
@@ -15,3 +17,5 @@ public:
 signals:
     void valueChanged(double value);
 };
+
+} // namespace corvale

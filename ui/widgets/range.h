@@ -4,6 +4,8 @@
 #include <cmath>
 #include <utility>
 
+namespace corvale {
+
 inline void NormalizeRange(double& minimum, double& maximum) {
     if (!std::isfinite(minimum))
         minimum = 0;
@@ -12,3 +14,5 @@ inline void NormalizeRange(double& minimum, double& maximum) {
     if (minimum > maximum)
         std::swap(minimum, maximum);
 }
+
+} // namespace corvale

@@ -12,6 +12,8 @@
 #include <algorithm>
 #include <cmath>
 
+namespace corvale {
+
 namespace {
 
 // Positions of the slider beyond which a plain scale gets coarser steps.
@@ -233,3 +235,5 @@ void Slide::fromSlider(int position) {
     value_ = v;
     emit valueChanged(value_);
 }
+
+} // namespace corvale

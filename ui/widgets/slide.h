@@ -8,6 +8,8 @@
 
 class QSlider;
 
+namespace corvale {
+
 class Slide : public QWidget {
     Q_OBJECT
 public:
@@ -45,3 +47,5 @@ private:
     double factor_ = 1; // slider positions per unit of a plain scale
     QList<QPair<QString, int>> positions_;
 };
+
+} // namespace corvale

@@ -4,6 +4,8 @@
 #include <QLabel>
 #include <QPixmap>
 
+namespace corvale {
+
 StationStatusBar::StationStatusBar(int panels, QWidget* parent) : QStatusBar(parent) {
     setObjectName(QStringLiteral("StatusBar1"));
     setSizeGripEnabled(false);
@@ -58,3 +60,5 @@ QString StationStatusBar::panelPicturePath(int n) const {
 int StationStatusBar::panelCount() const {
     return int(panels_.size());
 }
+
+} // namespace corvale

@@ -6,6 +6,8 @@
 
 class QLabel;
 
+namespace corvale {
+
 class StationStatusBar : public QStatusBar {
     Q_OBJECT
 public:
@@ -26,3 +28,5 @@ private:
     };
     QList<Panel> panels_;
 };
+
+} // namespace corvale

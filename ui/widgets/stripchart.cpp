@@ -8,6 +8,8 @@
 #include <array>
 #include <cmath>
 
+namespace corvale {
+
 namespace {
 
 constexpr double kSecondsPerDay = 86400.0;
@@ -376,3 +378,5 @@ void StripChart::dragCursorTo(int n, double x, double y) {
 QString StripChart::timeLabel(double dayFraction) {
     return FormatDayFraction(dayFraction);
 }
+
+} // namespace corvale

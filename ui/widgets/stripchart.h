@@ -21,6 +21,8 @@
 
 class QCustomPlot;
 
+namespace corvale {
+
 class StripChart : public QWidget {
     Q_OBJECT
 public:
@@ -88,3 +90,5 @@ private:
     int mode_ = Zoom;
     int maxPoints_ = 200000;
 };
+
+} // namespace corvale

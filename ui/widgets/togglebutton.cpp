@@ -1,5 +1,7 @@
 #include "ui/widgets/togglebutton.h"
 
+namespace corvale {
+
 ToggleButton::ToggleButton(const QString& name, const QString& onText, const QString& offText,
                            QWidget* parent)
     : QPushButton(offText, parent), onText_(onText), offText_(offText) {
@@ -24,3 +26,5 @@ void ToggleButton::setTexts(const QString& onText, const QString& offText) {
     offText_ = offText;
     setText(isChecked() ? onText_ : offText_);
 }
+
+} // namespace corvale

@@ -5,6 +5,8 @@
 
 #include <QPushButton>
 
+namespace corvale {
+
 class ToggleButton : public QPushButton {
     Q_OBJECT
 public:
@@ -23,3 +25,5 @@ private:
     QString onText_;
     QString offText_;
 };
+
+} // namespace corvale

@@ -14,6 +14,8 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+using namespace corvale;
+
 namespace {
 
 QList<QVariant> Args(const QSignalSpy& spy, int i) {

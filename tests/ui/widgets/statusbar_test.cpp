@@ -4,6 +4,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+using namespace corvale;
+
 namespace {
 const QString kIcons = QStringLiteral(CORVALE_BINARY_DIR "/icons/");
 }

@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 #include <qcustomplot.h>
 
+using namespace corvale;
+
 namespace {
 
 constexpr double kSecond = 1.0 / 86400.0;

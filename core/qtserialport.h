@@ -3,9 +3,11 @@
 // device without running the event loop, so the bus can be drained right
 // after the reply wait.
 
-#include "ui/serialport.h"
+#include "core/serialport.h"
 
 #include <QSerialPort>
+
+namespace corvale {
 
 class QtSerialPort : public SerialPort {
     Q_OBJECT
@@ -45,3 +47,5 @@ private:
     bool lost_ = false;
     QString error_;
 };
+
+} // namespace corvale

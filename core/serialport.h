@@ -5,6 +5,8 @@
 #include <QObject>
 #include <QString>
 
+namespace corvale {
+
 class SerialPort : public QObject {
     Q_OBJECT
 public:
@@ -29,3 +31,5 @@ signals:
     // The device went away while the port was open; it counts as closed.
     void lost();
 };
+
+} // namespace corvale

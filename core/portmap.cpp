@@ -1,8 +1,10 @@
-#include "ui/portmap.h"
+#include "core/portmap.h"
 
 #include "core/store.h"
 #include <QFileInfo>
 #include <QSerialPortInfo>
+
+namespace corvale {
 
 QString PortDevice(int portNumber) {
     CORVALE_STORE(store);
@@ -35,3 +37,5 @@ QStringList AvailableSerialDevices() {
         out << info.systemLocation();
     return out;
 }
+
+} // namespace corvale

@@ -6,8 +6,12 @@
 #include <QString>
 #include <QStringList>
 
+namespace corvale {
+
 QString PortDevice(int portNumber);
 // Where a number comes from and what it maps to, for the operator.
 QString PortDeviceHint(int portNumber);
 // Serial devices present on this machine.
 QStringList AvailableSerialDevices();
+
+} // namespace corvale

@@ -1,9 +1,11 @@
-#include "ui/qtserialport.h"
+#include "core/qtserialport.h"
 
-#include "ui/portmap.h"
+#include "core/portmap.h"
 
 #include <QFileInfo>
 #include <QTimer>
+
+namespace corvale {
 
 QtSerialPort::QtSerialPort(int portNumber, const QString& settings, QObject* parent)
     : SerialPort(parent), number_(portNumber), settings_(settings) {
@@ -179,3 +181,5 @@ void QtSerialPort::onError(QSerialPort::SerialPortError error) {
         });
     }
 }
+
+} // namespace corvale

@@ -3,6 +3,8 @@
 
 #include <QString>
 
+namespace corvale {
+
 inline const QString kAppTitle = QStringLiteral("Corvale2");
 
 class Operator {
@@ -13,3 +15,5 @@ public:
     // Open-file dialog that offers to create a missing file; empty on cancel.
     virtual QString openFileName(const QString& filter, const QString& initialName) = 0;
 };
+
+} // namespace corvale
