@@ -1,6 +1,7 @@
 #include "actuators/motorpanel.h"
 
-#include "core/dghlink.h"
+#include "core/bussession.h"
+#include "core/modulemap.h"
 #include "core/textnum.h"
 #include "ui/widgets/numericbox.h"
 #include "ui/widgets/slide.h"
@@ -8,9 +9,9 @@
 
 namespace corvale {
 
-MotorPanel::MotorPanel(ToggleButton* power, Slide* speed, NumericBox* entry, ModuleOps& modules,
+MotorPanel::MotorPanel(ToggleButton* power, Slide* speed, NumericBox* entry, BusSession& bus,
                        const QString& relayPosition, const QString& speedAddress)
-    : power_(power), speed_(speed), entry_(entry), modules_(modules), relayPosition_(relayPosition),
+    : power_(power), speed_(speed), entry_(entry), bus_(bus), relayPosition_(relayPosition),
       speedAddress_(speedAddress) {
     connect(power_, &ToggleButton::valueChanged, this, &MotorPanel::PowerChanged);
     connect(speed_, &Slide::valueChanged, this, &MotorPanel::SpeedChanged);
@@ -18,17 +19,28 @@ MotorPanel::MotorPanel(ToggleButton* power, Slide* speed, NumericBox* entry, Mod
 }
 
 void MotorPanel::PowerChanged() {
+    const bool on = power_->value();
+    bus_.enqueue([this, on] { return SwitchPower(on); });
+}
+
+BusTask<> MotorPanel::SwitchPower(bool on) {
     // The relay output is cleared to switch the motor on.
-    if (power_->value())
-        modules_.ClearPosition(QStringLiteral("9"), relayPosition_);
+    if (on)
+        co_await bus_.modules().ClearPosition(modules::kDigitalIo, relayPosition_);
     else
-        modules_.SetPosition(QStringLiteral("9"), relayPosition_);
+        co_await bus_.modules().SetPosition(modules::kDigitalIo, relayPosition_);
 }
 
 void MotorPanel::SpeedChanged() {
     entry_->setValue(speed_->value());
     // The wire takes a period whatever the regional settings.
-    modules_.SetAnalogOutput(speedAddress_, QStringLiteral("+"), WireNumberText(speed_->value()));
+    const QString value = WireNumberText(speed_->value());
+    bus_.enqueue([this, value] { return SendSpeed(value); },
+                 QStringLiteral("speed:") + speedAddress_);
+}
+
+BusTask<> MotorPanel::SendSpeed(QString value) {
+    co_await bus_.modules().SetAnalogOutput(speedAddress_, QStringLiteral("+"), value);
 }
 
 void MotorPanel::EntryChanged() {

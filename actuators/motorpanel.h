@@ -1,15 +1,19 @@
 #pragma once
 // One motor panel (thruster or wave generator): the power toggle switches the
-// relay on module 9, the slide sets the speed on the panel's analog output,
-// and the numeric box moves the slide. A value typed into the box reaches the
-// module once, through the slide.
+// relay on the digital module, the slide sets the speed on the panel's
+// analog output, and the numeric box moves the slide. A value typed into the
+// box reaches the module once, through the slide. Commands are queued on the
+// bus in the order the operator gave them; a speed still waiting for the bus
+// is replaced by a newer one, so the last value is the one on the wire.
+
+#include "core/bustask.h"
 
 #include <QObject>
 #include <QString>
 
 namespace corvale {
 
-class ModuleOps;
+class BusSession;
 class NumericBox;
 class Slide;
 class ToggleButton;
@@ -17,9 +21,9 @@ class ToggleButton;
 class MotorPanel : public QObject {
     Q_OBJECT
 public:
-    // relayPosition: "02" thruster, "04" wave generator; speedAddress: "0"
-    // thruster, "3" wave generator.
-    MotorPanel(ToggleButton* power, Slide* speed, NumericBox* entry, ModuleOps& modules,
+    // relayPosition: modules::kThrusterRelay or kWaveRelay; speedAddress:
+    // modules::kThrusterSpeedOut or kWaveSpeedOut.
+    MotorPanel(ToggleButton* power, Slide* speed, NumericBox* entry, BusSession& bus,
                const QString& relayPosition, const QString& speedAddress);
 
     void PowerChanged();
@@ -27,10 +31,13 @@ public:
     void EntryChanged();
 
 private:
+    BusTask<> SwitchPower(bool on);
+    BusTask<> SendSpeed(QString value);
+
     ToggleButton* power_;
     Slide* speed_;
     NumericBox* entry_;
-    ModuleOps& modules_;
+    BusSession& bus_;
     QString relayPosition_;
     QString speedAddress_;
 };

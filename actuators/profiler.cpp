@@ -1,23 +1,29 @@
 #include "actuators/profiler.h"
 
-#include "core/dghlink.h"
+#include "core/bussession.h"
+#include "core/modulemap.h"
 #include "ui/widgets/togglebutton.h"
 
 namespace corvale {
 
 ProfilerControl::ProfilerControl(ToggleButton* power, ToggleButton* up, ToggleButton* down,
-                                 ModuleOps& modules)
-    : power_(power), up_(up), down_(down), modules_(modules) {
+                                 BusSession& bus)
+    : power_(power), up_(up), down_(down), bus_(bus) {
     connect(power_, &ToggleButton::valueChanged, this, &ProfilerControl::PowerChanged);
     connect(up_, &ToggleButton::valueChanged, this, &ProfilerControl::UpChanged);
     connect(down_, &ToggleButton::valueChanged, this, &ProfilerControl::DownChanged);
 }
 
 void ProfilerControl::PowerChanged() {
-    if (power_->value())
-        modules_.ClearPosition(QStringLiteral("9"), QStringLiteral("03"));
+    const bool on = power_->value();
+    bus_.enqueue([this, on] { return SwitchPower(on); });
+}
+
+BusTask<> ProfilerControl::SwitchPower(bool on) {
+    if (on)
+        co_await bus_.modules().ClearPosition(modules::kDigitalIo, modules::kProfilerRelay);
     else
-        modules_.SetPosition(QStringLiteral("9"), QStringLiteral("03"));
+        co_await bus_.modules().SetPosition(modules::kDigitalIo, modules::kProfilerRelay);
 }
 
 void ProfilerControl::UpChanged() {
@@ -30,14 +36,18 @@ void ProfilerControl::DownChanged() {
 
 void ProfilerControl::Drive(ToggleButton* button, ToggleButton* other, const QString& sign) {
     if (button->value()) {
-        modules_.SetAnalogOutput(QStringLiteral("2"), sign, QStringLiteral("5000"));
         other->setEnabled(false);
+        bus_.enqueue([this, sign] { return SendDrive(sign, modules::kProfilerDriveValue); });
         return;
     }
     button->setValue(false);
     // The stop keeps the sign of the direction it ends.
-    modules_.SetAnalogOutput(QStringLiteral("2"), sign, QStringLiteral("0"));
+    bus_.enqueue([this, sign] { return SendDrive(sign, modules::kProfilerStopValue); });
     other->setEnabled(true);
+}
+
+BusTask<> ProfilerControl::SendDrive(QString sign, QString value) {
+    co_await bus_.modules().SetAnalogOutput(modules::kProfilerDrive, sign, value);
 }
 
 } // namespace corvale

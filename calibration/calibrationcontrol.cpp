@@ -2,7 +2,8 @@
 
 #include "calibration/calstore.h"
 #include "calibration/frmphcal.h"
-#include "ui/mainwindow.h"
+#include "core/operator.h"
+#include "core/state.h"
 
 #include <QLabel>
 
@@ -10,7 +11,7 @@ namespace corvale {
 
 void CalibrationControl::showCalibration() {
     if (!dialog_) {
-        dialog_ = new frmpHcal(&main_);
+        dialog_ = new frmpHcal(parentWindow_);
         connect(dialog_, &frmpHcal::saveRequested, this, [this] { SaveStep(); });
         connect(dialog_, &frmpHcal::closedByOperator, this, [this] { dialog_.clear(); });
     }
@@ -22,11 +23,11 @@ void CalibrationControl::showCalibration() {
 void CalibrationControl::SaveStep() {
     if (!dialog_)
         return;
-    const QStringList problems = SaveCalibration(dialog_->texts(), main_.state());
-    main_.lblpHdata->setText(CalSummary(main_.state()));
+    const QStringList problems = SaveCalibration(dialog_->texts(), state_);
+    lblpHdata_->setText(CalSummary(state_));
     // Reported once the save is complete, so nothing reads a half-saved calibration.
     if (!problems.isEmpty())
-        main_.platform().operatorUi.message(problems.join(QLatin1Char('\n')));
+        op_.message(problems.join(QLatin1Char('\n')));
 }
 
 } // namespace corvale

@@ -1,7 +1,9 @@
 #include "charts/chartpanels.h"
 
+#include "core/clock.h"
+#include "core/state.h"
+#include "core/stationtimer.h"
 #include "core/textnum.h"
-#include "ui/mainwindow.h"
 #include "ui/widgets/knob.h"
 #include "ui/widgets/slide.h"
 #include "ui/widgets/statusbar.h"
@@ -13,39 +15,41 @@
 
 namespace corvale {
 
-ChartPanels::ChartPanels(frmMain& window) : w_(window) {
+ChartPanels::ChartPanels(const ChartPanelsView& view, StationState& state, Clock& clock,
+                         StatusPanel cursorX, StatusPanel cursorY)
+    : v_(view), state_(state), clock_(clock), cursorX_(cursorX), cursorY_(cursorY) {
     // The selector is truthful from the start: each chart is put in the row
     // of the mode table that its selector's start position names.
-    SetChartMode(*w_.CWGraph1, w_.GraphMode->value());
-    SetChartMode(*w_.CWGraph2, w_.CTDgraphMode->value());
+    SetChartMode(*v_.CWGraph1, v_.GraphMode->value());
+    SetChartMode(*v_.CWGraph2, v_.CTDgraphMode->value());
     wire();
 }
 
 void ChartPanels::wire() {
     // Feeds: one point per tick, whatever state the source is in.
-    w_.tmrPlot.setHandler([this] { appendPoint(*w_.CWGraph1, w_.state().PhValue); });
-    w_.tmrCTDplot.setHandler([this] { appendPoint(*w_.CWGraph2, w_.state().CtdConductivity); });
+    v_.tmrPlot->setHandler([this] { appendPoint(*v_.CWGraph1, state_.PhValue); });
+    v_.tmrCTDplot->setHandler([this] { appendPoint(*v_.CWGraph2, state_.CtdConductivity); });
 
-    connect(w_.cwPlot, &ToggleButton::valueChanged, this,
-            [this](bool on) { w_.tmrPlot.setEnabled(on); });
-    connect(w_.cwCTDplot, &ToggleButton::valueChanged, this,
-            [this](bool on) { w_.tmrCTDplot.setEnabled(on); });
+    connect(v_.cwPlot, &ToggleButton::valueChanged, this,
+            [this](bool on) { v_.tmrPlot->setEnabled(on); });
+    connect(v_.cwCTDplot, &ToggleButton::valueChanged, this,
+            [this](bool on) { v_.tmrCTDplot->setEnabled(on); });
 
-    connect(w_.CWpHmin, &Knob::valueChanged, this, [this] { SetPhChartScale(); });
-    connect(w_.CWpHmax, &Knob::valueChanged, this, [this] { SetPhChartScale(); });
-    connect(w_.CWButton1, &ToggleButton::valueChanged, this, [this] { SetPhChartScale(); });
-    connect(w_.CWKnobCTDmin, &Knob::valueChanged, this, [this] { SetCtdChartScale(); });
-    connect(w_.CWKnobCTDmax, &Knob::valueChanged, this, [this] { SetCtdChartScale(); });
-    connect(w_.cwCTDreset, &ToggleButton::valueChanged, this, [this] { SetCtdChartScale(); });
+    connect(v_.CWpHmin, &Knob::valueChanged, this, [this] { SetPhChartScale(); });
+    connect(v_.CWpHmax, &Knob::valueChanged, this, [this] { SetPhChartScale(); });
+    connect(v_.CWButton1, &ToggleButton::valueChanged, this, [this] { SetPhChartScale(); });
+    connect(v_.CWKnobCTDmin, &Knob::valueChanged, this, [this] { SetCtdChartScale(); });
+    connect(v_.CWKnobCTDmax, &Knob::valueChanged, this, [this] { SetCtdChartScale(); });
+    connect(v_.cwCTDreset, &ToggleButton::valueChanged, this, [this] { SetCtdChartScale(); });
 
-    connect(w_.cwbPh, &ToggleButton::valueChanged, this, &ChartPanels::onPhToggle);
+    connect(v_.cwbPh, &ToggleButton::valueChanged, this, &ChartPanels::onPhToggle);
 
-    connect(w_.GraphMode, &Slide::valueChanged, this,
-            [this](double v) { SetChartMode(*w_.CWGraph1, v); });
-    connect(w_.CTDgraphMode, &Slide::valueChanged, this,
-            [this](double v) { SetChartMode(*w_.CWGraph2, v); });
+    connect(v_.GraphMode, &Slide::valueChanged, this,
+            [this](double v) { SetChartMode(*v_.CWGraph1, v); });
+    connect(v_.CTDgraphMode, &Slide::valueChanged, this,
+            [this](double v) { SetChartMode(*v_.CWGraph2, v); });
 
-    for (StripChart* chart : {w_.CWGraph1, w_.CWGraph2}) {
+    for (StripChart* chart : {v_.CWGraph1, v_.CWGraph2}) {
         connect(
             chart, &StripChart::cursorMoved, this,
             [this, chart](int n, double x, double y, bool) { ShowCursorReadout(*chart, n, x, y); });
@@ -53,7 +57,7 @@ void ChartPanels::wire() {
 }
 
 void ChartPanels::appendPoint(StripChart& chart, double value) {
-    chart.appendPoint(DayFraction(w_.platform().clock.now().time()), value);
+    chart.appendPoint(DayFraction(clock_.now().time()), value);
 }
 
 void ChartPanels::setScale(StripChart& chart, const Knob& lower, const Knob& upper) {
@@ -67,11 +71,11 @@ void ChartPanels::setScale(StripChart& chart, const Knob& lower, const Knob& upp
 }
 
 void ChartPanels::SetPhChartScale() {
-    setScale(*w_.CWGraph1, *w_.CWpHmin, *w_.CWpHmax);
+    setScale(*v_.CWGraph1, *v_.CWpHmin, *v_.CWpHmax);
 }
 
 void ChartPanels::SetCtdChartScale() {
-    setScale(*w_.CWGraph2, *w_.CWKnobCTDmin, *w_.CWKnobCTDmax);
+    setScale(*v_.CWGraph2, *v_.CWKnobCTDmin, *v_.CWKnobCTDmax);
 }
 
 void ChartPanels::SetChartMode(StripChart& chart, double value) {
@@ -110,20 +114,20 @@ void ChartPanels::SetChartMode(StripChart& chart, double value) {
 void ChartPanels::ShowCursorReadout(StripChart& chart, int cursor, double, double y) {
     if (cursor != 1)
         return;
-    w_.StatusBar1->setPanelText(2, QStringLiteral("X:  ") + FormatDayFraction(chart.cursorX(1)));
-    w_.StatusBar1->setPanelText(3, QStringLiteral("Y:  ") + FormatFourDecimals(y));
+    cursorX_.setText(QStringLiteral("X:  ") + FormatDayFraction(chart.cursorX(1)));
+    cursorY_.setText(QStringLiteral("Y:  ") + FormatFourDecimals(y));
 }
 
 void ChartPanels::onPhToggle(bool on) {
-    w_.state().PhReadingEnabled = on;
+    state_.PhReadingEnabled = on;
     if (!on) {
-        w_.lblmV->setText(QString());
-        w_.lblpH->setText(QString());
+        v_.lblmV->setText(QString());
+        v_.lblpH->setText(QString());
     }
 }
 
 void ChartPanels::SwitchPhReadingOff() {
-    w_.cwbPh->setValue(false);
+    v_.cwbPh->setValue(false);
 }
 
 } // namespace corvale

@@ -3,20 +3,52 @@
 // conductivity chart (CWGraph2). Feeds each chart from its timer, keeps the
 // Y range on its two knobs, pauses and resumes the feed, switches the pH
 // reading with cwbPh, sets the mouse mode from the mode selectors and writes
-// the cursor readout to the status bar.
+// the cursor readout to status-bar panels 2 and 3.
+
+#include "ui/widgets/statusbar.h"
 
 #include <QObject>
 
+class QLabel;
+
 namespace corvale {
 
-class frmMain;
+class Clock;
 class Knob;
+class Slide;
+class StationTimer;
 class StripChart;
+class ToggleButton;
+struct StationState;
+
+struct ChartPanelsView {
+    // pH chart panel
+    StripChart* CWGraph1;
+    Knob* CWpHmin;
+    Knob* CWpHmax;
+    Slide* GraphMode;
+    ToggleButton* CWButton1;
+    ToggleButton* cwPlot;
+    ToggleButton* cwbPh;
+    // conductivity chart panel
+    StripChart* CWGraph2;
+    Knob* CWKnobCTDmin;
+    Knob* CWKnobCTDmax;
+    Slide* CTDgraphMode;
+    ToggleButton* cwCTDreset;
+    ToggleButton* cwCTDplot;
+    // the pH read-outs, emptied when pH reading is switched off
+    QLabel* lblmV;
+    QLabel* lblpH;
+    StationTimer* tmrPlot;
+    StationTimer* tmrCTDplot;
+};
 
 class ChartPanels : public QObject {
     Q_OBJECT
 public:
-    explicit ChartPanels(frmMain& window);
+    ChartPanels(const ChartPanelsView& view, StationState& state, Clock& clock, StatusPanel cursorX,
+                StatusPanel cursorY);
 
     // Y range of a chart from its knobs. A lower bound at or above the upper
     // one is refused: the chart keeps the range it shows.
@@ -40,7 +72,11 @@ private:
     static void setScale(StripChart& chart, const Knob& lower, const Knob& upper);
     void onPhToggle(bool on);
 
-    frmMain& w_;
+    ChartPanelsView v_;
+    StationState& state_;
+    Clock& clock_;
+    StatusPanel cursorX_;
+    StatusPanel cursorY_;
 };
 
 } // namespace corvale

@@ -1,9 +1,13 @@
 #include "core/clock.h"
 
+#include <QTimer>
 #include <cerrno>
 #include <ctime>
 
 namespace corvale {
+
+RealClock::RealClock() = default;
+RealClock::~RealClock() = default;
 
 std::int32_t RealClock::ticks() {
     timespec ts{};
@@ -28,6 +32,39 @@ void RealClock::sleepUntil(std::int32_t tick) {
 
 QDateTime RealClock::now() {
     return QDateTime::currentDateTime();
+}
+
+bool RealClock::startWait(std::int32_t tick, std::function<void()> done) {
+    const std::int32_t left = TicksUntil(ticks(), tick);
+    if (left <= 0) {
+        cancelWait();
+        return false;
+    }
+    if (!timer_) {
+        timer_ = std::make_unique<QTimer>();
+        timer_->setSingleShot(true);
+        timer_->setTimerType(Qt::PreciseTimer);
+        QObject::connect(timer_.get(), &QTimer::timeout, [this] { onTimeout(); });
+    }
+    waitTick_ = tick;
+    done_ = std::move(done);
+    timer_->start(left);
+    return true;
+}
+
+void RealClock::cancelWait() {
+    if (timer_)
+        timer_->stop();
+    done_ = nullptr;
+}
+
+void RealClock::onTimeout() {
+    // The timer and the tick count round differently; never end early.
+    sleepUntil(waitTick_);
+    auto done = std::move(done_);
+    done_ = nullptr;
+    if (done)
+        done();
 }
 
 } // namespace corvale

@@ -3,6 +3,10 @@
 
 #include <QDateTime>
 #include <cstdint>
+#include <functional>
+#include <memory>
+
+class QTimer;
 
 namespace corvale {
 
@@ -12,6 +16,23 @@ public:
     virtual std::int32_t ticks() = 0;               // millisecond tick count, wraps
     virtual void sleepUntil(std::int32_t tick) = 0; // no events processed
     virtual QDateTime now() = 0;                    // local date and time of day
+
+    // The bus's reply wait. Arranges for `done` to run from the event loop
+    // once the tick count has reached `tick`, leaving the thread free
+    // meanwhile, and returns true. Returns false, without calling `done`,
+    // when the wait is already over on return: this default sleeps through
+    // it, as a clock that cannot wait asynchronously must. One wait at a
+    // time; a new one replaces the one before.
+    virtual bool startWait(std::int32_t tick, std::function<void()> done) {
+        (void)done;
+        sleepUntil(tick);
+        return false;
+    }
+    // Drops the pending wait: its `done` never runs.
+    virtual void cancelWait() {}
+    // A clock that can jump (in tests) moves to its pending wait and runs
+    // it; false when it has none or cannot jump.
+    virtual bool skipToWait() { return false; }
 };
 
 // Signed distance from `from` to `to` on the wrapping 32-bit tick count.
@@ -20,12 +41,24 @@ inline std::int32_t TicksUntil(std::int32_t from, std::int32_t to) {
                                      static_cast<std::uint32_t>(from));
 }
 
-// The operating system's monotonic millisecond count; the wait sleeps.
+// The operating system's monotonic millisecond count; the reply wait is a
+// precise single-shot timer on the event loop.
 class RealClock : public Clock {
 public:
+    RealClock();
+    ~RealClock() override;
     std::int32_t ticks() override;
     void sleepUntil(std::int32_t tick) override;
     QDateTime now() override;
+    bool startWait(std::int32_t tick, std::function<void()> done) override;
+    void cancelWait() override;
+
+private:
+    void onTimeout();
+
+    std::unique_ptr<QTimer> timer_;
+    std::int32_t waitTick_ = 0;
+    std::function<void()> done_;
 };
 
 } // namespace corvale

@@ -11,8 +11,9 @@ const QChar kCR(13);
 }
 
 void DghLink::SendCommand(const QString& line) {
+    lastLine_ = line.toLatin1();
     if (port_.isOpen()) {
-        port_.write(line.toLatin1());
+        port_.write(lastLine_);
         return;
     }
     op_.message(QStringLiteral("Port Not open"), QStringLiteral("Port Failure"));
@@ -37,11 +38,7 @@ QString FrameReply(const QByteArray& received) {
     return QStringLiteral("TIMEOUT");
 }
 
-QString DghLink::ReadReply() {
-    if (!port_.isOpen())
-        return QString();
-    port_.setReadLength(1);
-    Delay(kReplyWaitMs);
+QByteArray DghLink::Drain() {
     QByteArray received;
     while (port_.charactersWaiting() > 0) {
         const QByteArray one = port_.read();
@@ -49,40 +46,74 @@ QString DghLink::ReadReply() {
             break;
         received += one;
     }
-    return FrameReply(received);
+    return received;
 }
 
-void DghLink::Delay(float ms) {
-    const auto whole = static_cast<std::int32_t>(std::trunc(ms));
-    const std::int32_t end = static_cast<std::int32_t>(static_cast<std::uint32_t>(clock_.ticks()) +
-                                                       static_cast<std::uint32_t>(whole));
+BusTask<QString> DghLink::ReadReply() {
+    if (!port_.isOpen())
+        co_return QString();
+    port_.setReadLength(1);
+    // The input is drained once, the moment the window closes; characters
+    // that arrive later wait for the next reply.
+    QByteArray received;
+    DelayAwaiter window(*this, kReplyWaitMs, [this, &received] { received = Drain(); });
+    co_await window;
+    QString reply = FrameReply(received);
+    if (exchangeHook_)
+        exchangeHook_(lastLine_, received, reply);
+    co_return reply;
+}
+
+bool DghLink::DelayAwaiter::await_suspend(std::coroutine_handle<> h) {
+    const auto whole = static_cast<std::int32_t>(std::trunc(ms_));
     // Measured as a wrapping distance, so the wait ends also when the tick
     // count passes the largest signed value or changes sign.
-    while (TicksUntil(clock_.ticks(), end) > 0)
-        clock_.sleepUntil(end);
+    const std::int32_t end = static_cast<std::int32_t>(
+        static_cast<std::uint32_t>(link_.clock_.ticks()) + static_cast<std::uint32_t>(whole));
+    DghLink& link = link_;
+    const bool pending = link.clock_.startWait(end, [this, h, &link] {
+        if (atEnd_)
+            atEnd_();
+        if (link.resumer_)
+            link.resumer_(h);
+        else
+            h.resume();
+    });
+    if (!pending && atEnd_)
+        atEnd_();
+    return pending;
 }
 
-void ModuleOps::SetPosition(const QString& address, const QString& position) {
+BusTask<> ModuleOps::SetPosition(QString address, QString position) {
     link_.SendCommand(QLatin1Char('$') + address + QStringLiteral("SP") + position + kCR);
-    if (!IsValidReply(link_.ReadReply()))
+    const QString reply = co_await link_.ReadReply();
+    if (!IsValidReply(reply))
         link_.operatorUi().message(QStringLiteral("No valid return from SetPosition"));
 }
 
-void ModuleOps::ClearPosition(const QString& address, const QString& position) {
+BusTask<> ModuleOps::ClearPosition(QString address, QString position) {
     link_.SendCommand(QLatin1Char('$') + address + QStringLiteral("CP") + position + kCR);
-    if (!IsValidReply(link_.ReadReply()))
+    const QString reply = co_await link_.ReadReply();
+    if (!IsValidReply(reply))
         link_.operatorUi().message(QStringLiteral("No valid return from ClearPosition"));
 }
 
-void ModuleOps::SetAnalogOutput(const QString& address, const QString& sign, const QString& value) {
+BusTask<> ModuleOps::SetAnalogOutput(QString address, QString sign, QString value) {
     link_.SendCommand(QLatin1Char('$') + address + QStringLiteral("AO") + sign +
                       FormatAnalogValue(value) + kCR);
-    link_.ReadReply();
+    co_await link_.ReadReply();
 }
 
-QString ModuleOps::ReadData(const QString& address) {
+BusTask<QString> ModuleOps::ReadData(QString address) {
     link_.SendCommand(QLatin1Char('$') + address + QStringLiteral("RD") + kCR);
-    return link_.ReadReply();
+    QString reply = co_await link_.ReadReply();
+    co_return reply;
+}
+
+BusTask<QString> ModuleOps::ReadDigitalInputs(QString address) {
+    link_.SendCommand(QLatin1Char('$') + address + QStringLiteral("DI") + kCR);
+    QString reply = co_await link_.ReadReply();
+    co_return reply;
 }
 
 } // namespace corvale

@@ -28,6 +28,7 @@ public:
     QByteArray read() override;
     void write(const QByteArray& text) override;
     QString errorText() const override { return error_; }
+    QString deviceName() const override { return device(); }
 
     // The device the current number maps to.
     QString device() const;

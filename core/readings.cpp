@@ -1,6 +1,7 @@
 #include "core/readings.h"
 
 #include "core/dghlink.h"
+#include "core/modulemap.h"
 #include "core/textnum.h"
 
 #include <cmath>
@@ -35,8 +36,8 @@ std::optional<QString> RpmText(const QString& valueText, double divisor) {
     const auto f = WireTextToNumber(valueText);
     if (!f)
         return std::nullopt;
-    const double hz = *f > 90000 ? 0 : *f;
-    const auto rpm = ThroughText(hz * 60 / divisor);
+    const double hz = *f > modules::kFrequencyLimit ? 0 : *f;
+    const auto rpm = ThroughText(hz * modules::kSecondsPerMinute / divisor);
     if (!rpm)
         return std::nullopt;
     return NumberText(RoundHalfEven(*rpm, 2));
@@ -97,7 +98,7 @@ std::optional<QString> ThrusterRpmText(const QString& valueText) {
 }
 
 std::optional<QString> WaveRpmText(const QString& valueText) {
-    return RpmText(valueText, 74);
+    return RpmText(valueText, modules::kWaveGearRatio);
 }
 
 // A rejected reply ("?01") carries a module error code, not a current.
@@ -107,15 +108,15 @@ static QString CurrentText(const QString& reply) {
 
 double ThrusterWatts(const QString& reply) {
     QString t = CurrentText(reply);
-    Step(t, [](double v) { return v / 1000; });
-    Step(t, [](double v) { return v * 2; });
-    return Watts(t, 48);
+    Step(t, [](double v) { return v / modules::kThrusterCurrentScale; });
+    Step(t, [](double v) { return v * modules::kThrusterCurrentGain; });
+    return Watts(t, modules::kThrusterVolts);
 }
 
 double WaveWatts(const QString& reply) {
     QString t = CurrentText(reply);
-    Step(t, [](double v) { return v / 250; });
-    return Watts(t, 24);
+    Step(t, [](double v) { return v / modules::kSmallMotorCurrentScale; });
+    return Watts(t, modules::kSmallMotorVolts);
 }
 
 double ProfilerWatts(const QString& reply) {

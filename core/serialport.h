@@ -26,6 +26,8 @@ public:
     virtual void write(const QByteArray& text) = 0;
     // Why the last open failed, in words for the operator.
     virtual QString errorText() const { return {}; }
+    // The device the current number opens, for the operator; may be empty.
+    virtual QString deviceName() const { return {}; }
 signals:
     void received(); // receive event, threshold 1
     // The device went away while the port was open; it counts as closed.

@@ -28,15 +28,36 @@ void StationTimer::update() {
     }
 }
 
+StationTimer::~StationTimer() {
+    if (alive_)
+        *alive_ = false;
+}
+
 bool StationTimer::fire() {
-    if (running_ || (kind_ == Kind::Bus && ModalScope::active()))
+    if (running_ || (kind_ == Kind::Bus && ModalScope::active()) || (busy_ && busy_()))
         return false;
+    // The handler may end with this timer's owner (a shutdown under a box).
+    bool alive = true;
+    alive_ = &alive;
     running_ = true;
     if (handler_)
         handler_();
+    if (!alive)
+        return true;
+    alive_ = nullptr;
     emit ticked();
     running_ = false;
     return true;
+}
+
+ModalScope::~ModalScope() {
+    if (--depth_ == 0)
+        emit ModalWatch::instance().cleared();
+}
+
+ModalWatch& ModalWatch::instance() {
+    static ModalWatch watch;
+    return watch;
 }
 
 } // namespace corvale

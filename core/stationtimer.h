@@ -5,9 +5,10 @@
 //
 // Re-entry guard: a tick of a timer whose handler is still running (for
 // example under a message box, whose nested event loop keeps timers going)
-// is dropped, and a bus timer's tick is dropped while any handler waits under
-// a message box, so bus commands never interleave and failures never stack
-// message boxes.
+// is dropped, a tick is dropped while the timer's busy check says its last
+// job is still queued or running on the bus, and a bus timer's tick is
+// dropped while any handler waits under a message box, so bus commands
+// never interleave and failures never stack message boxes.
 
 #include <QObject>
 #include <QTimer>
@@ -20,6 +21,7 @@ class StationTimer : public QObject {
 public:
     enum class Kind { Bus, Other };
     explicit StationTimer(const QString& name, Kind kind = Kind::Other, QObject* parent = nullptr);
+    ~StationTimer() override;
 
     bool isEnabled() const { return enabled_; }
     void setEnabled(bool enabled);
@@ -29,6 +31,8 @@ public:
     Kind kind() const { return kind_; }
 
     void setHandler(std::function<void()> handler) { handler_ = std::move(handler); }
+    // True while the work of an earlier tick is still pending.
+    void setBusyCheck(std::function<bool()> busy) { busy_ = std::move(busy); }
 
     // One tick through the guard, as the timer itself delivers it.
     // Returns false when the tick was dropped.
@@ -46,6 +50,8 @@ private:
     int interval_ = 0;
     bool running_ = false;
     std::function<void()> handler_;
+    std::function<bool()> busy_;
+    bool* alive_ = nullptr;
 };
 
 // Marks a handler that waits for the operator (a message box or a file
@@ -53,13 +59,23 @@ private:
 class ModalScope {
 public:
     ModalScope() { ++depth_; }
-    ~ModalScope() { --depth_; }
+    ~ModalScope();
     ModalScope(const ModalScope&) = delete;
     ModalScope& operator=(const ModalScope&) = delete;
     static bool active() { return depth_ > 0; }
 
 private:
     static inline int depth_ = 0;
+};
+
+// Says when the last open message box or file dialog has closed, so that
+// work held back meanwhile can go on.
+class ModalWatch : public QObject {
+    Q_OBJECT
+public:
+    static ModalWatch& instance();
+signals:
+    void cleared();
 };
 
 } // namespace corvale

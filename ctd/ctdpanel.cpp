@@ -1,17 +1,19 @@
 #include "ctd/ctdpanel.h"
 
-#include "ui/mainwindow.h"
+#include "core/operator.h"
+#include "core/portmap.h"
+#include "core/state.h"
 #include "ui/widgets/togglebutton.h"
 
 #include <QLabel>
 
 namespace corvale {
 
-CtdPanel::CtdPanel(frmMain& window)
-    : w_(window), stream_(window.state(), [this] { showReadings(); }) {
-    connect(w_.cwCTDflag, &ToggleButton::valueChanged, this, &CtdPanel::onToggle);
-    connect(&w_.platform().MSCommCTD, &SerialPort::received, this, &CtdPanel::onReceived);
-    connect(&w_.platform().MSCommCTD, &SerialPort::lost, this, &CtdPanel::onLost);
+CtdPanel::CtdPanel(const CtdPanelView& view, SerialPort& port, Operator& op, StationState& state)
+    : v_(view), port_(port), op_(op), state_(state), stream_(state, [this] { showReadings(); }) {
+    connect(v_.cwCTDflag, &ToggleButton::valueChanged, this, &CtdPanel::onToggle);
+    connect(&port_, &SerialPort::received, this, &CtdPanel::onReceived);
+    connect(&port_, &SerialPort::lost, this, &CtdPanel::onLost);
 }
 
 QString CtdPanel::OpenFailureText(const SerialPort& port, SerialPort::OpenError error) {
@@ -29,11 +31,16 @@ QString CtdPanel::OpenFailureText(const SerialPort& port, SerialPort::OpenError 
             break;
         }
     }
-    return QStringLiteral("Cannot open the CTD port COM%1: %2").arg(port.portNumber()).arg(reason);
+    QString text =
+        QStringLiteral("Cannot open the CTD port COM%1: %2").arg(port.portNumber()).arg(reason);
+    const QString hint = PermissionHint(port.deviceName(), reason);
+    if (!hint.isEmpty())
+        text += QLatin1Char('\n') + hint;
+    return text;
 }
 
 void CtdPanel::onToggle(bool on) {
-    SerialPort& port = w_.platform().MSCommCTD;
+    SerialPort& port = port_;
     if (!on) {
         if (port.isOpen())
             port.close();
@@ -47,12 +54,12 @@ void CtdPanel::onToggle(bool on) {
     // The toggle says off again before the operator reads why, so the panel
     // never claims a stream that is not there.
     const QString text = OpenFailureText(port, result);
-    w_.cwCTDflag->setValue(false);
-    w_.platform().operatorUi.message(text);
+    v_.cwCTDflag->setValue(false);
+    op_.message(text);
 }
 
 void CtdPanel::onReceived() {
-    SerialPort& port = w_.platform().MSCommCTD;
+    SerialPort& port = port_;
     // Take what is waiting now; characters that arrive meanwhile raise a
     // later receive event.
     int left = port.charactersWaiting();
@@ -68,23 +75,23 @@ void CtdPanel::onReceived() {
 void CtdPanel::onLost() {
     // The line is gone (cable pulled, adapter unplugged): say so, and let the
     // toggle stop claiming a stream. The readings keep their last values.
-    if (!w_.cwCTDflag->value())
+    if (!v_.cwCTDflag->value())
         return;
-    SerialPort& port = w_.platform().MSCommCTD;
+    SerialPort& port = port_;
     const QString reason = port.errorText();
-    w_.cwCTDflag->setValue(false);
-    w_.platform().operatorUi.message(
+    v_.cwCTDflag->setValue(false);
+    op_.message(
         QStringLiteral("The CTD port COM%1 was lost%2. CTD readings keep their last values.")
             .arg(port.portNumber())
             .arg(reason.isEmpty() ? QString() : QStringLiteral(": ") + reason));
 }
 
 void CtdPanel::showReadings() {
-    const auto texts = CtdLabelTexts(w_.state());
-    w_.lblConduct->setText(texts[0]);
-    w_.lblTemp->setText(texts[1]);
-    w_.lblPress->setText(texts[2]);
-    w_.lblSalinity->setText(texts[3]);
+    const auto texts = CtdLabelTexts(state_);
+    v_.lblConduct->setText(texts[0]);
+    v_.lblTemp->setText(texts[1]);
+    v_.lblPress->setText(texts[2]);
+    v_.lblSalinity->setText(texts[3]);
 }
 
 } // namespace corvale

@@ -9,19 +9,32 @@
 #include <QObject>
 #include <QString>
 
+class QLabel;
+
 namespace corvale {
 
-class frmMain;
+class Operator;
+class ToggleButton;
+struct StationState;
+
+struct CtdPanelView {
+    ToggleButton* cwCTDflag;
+    QLabel* lblConduct;
+    QLabel* lblTemp;
+    QLabel* lblPress;
+    QLabel* lblSalinity;
+};
 
 class CtdPanel : public QObject {
     Q_OBJECT
 public:
-    explicit CtdPanel(frmMain& window);
+    CtdPanel(const CtdPanelView& view, SerialPort& port, Operator& op, StationState& state);
 
     // The text shown to the operator when the CTD port does not open.
     static QString OpenFailureText(const SerialPort& port, SerialPort::OpenError error);
 
     const CtdStream& stream() const { return stream_; }
+    CtdStream& stream() { return stream_; }
 
 private:
     void onToggle(bool on);
@@ -29,7 +42,10 @@ private:
     void onLost();
     void showReadings();
 
-    frmMain& w_;
+    CtdPanelView v_;
+    SerialPort& port_;
+    Operator& op_;
+    StationState& state_;
     CtdStream stream_;
 };
 

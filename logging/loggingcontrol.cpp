@@ -1,21 +1,25 @@
 #include "logging/loggingcontrol.h"
 
+#include "core/clock.h"
+#include "core/operator.h"
+#include "core/state.h"
+#include "core/stationtimer.h"
 #include "logging/frmlogbf2.h"
-#include "ui/mainwindow.h"
-#include "ui/widgets/statusbar.h"
 
 #include <QAction>
 #include <QRadioButton>
 
 namespace corvale {
 
-LoggingControl::LoggingControl(frmMain& main)
-    : main_(main), file_(std::make_unique<LogFile>()), calibration_(main) {
-    main_.tmrlogger.setHandler([this] { LoggerTick(); });
+LoggingControl::LoggingControl(const LoggingView& view, StatusPanel panel, StationState& state,
+                               Clock& clock, Operator& op)
+    : v_(view), panel_(panel), state_(state), clock_(clock), op_(op),
+      file_(std::make_unique<LogFile>()) {
+    v_.tmrlogger->setHandler([this] { LoggerTick(); });
 }
 
 LoggingControl::~LoggingControl() {
-    main_.tmrlogger.setHandler({});
+    v_.tmrlogger->setHandler({});
     // Each record is already synced; closing at shutdown releases the file.
     if (file_)
         file_->close();
@@ -23,7 +27,7 @@ LoggingControl::~LoggingControl() {
 
 void LoggingControl::showLogger() {
     if (!dialog_) {
-        dialog_ = new frmLogBF2(main_.state(), main_.platform().operatorUi, &main_);
+        dialog_ = new frmLogBF2(state_, op_, v_.parentWindow);
         connect(dialog_, &frmLogBF2::okPressed, this, [this] { StartAction(); });
         // The close box destroys the window; the next Start Logging makes a new one.
         connect(dialog_, &frmLogBF2::closedByOperator, this, [this] { dialog_.clear(); });
@@ -39,13 +43,13 @@ void LoggingControl::showLogger() {
 bool LoggingControl::OpenNewFile(LogFile::Mode mode) {
     auto next = std::make_unique<LogFile>();
     QString error;
-    bool ok = next->open(main_.state().LogFileName, mode, &error);
-    if (ok && !WriteLogHeader(*next, main_.state(), main_.platform().clock.now().date(), &error)) {
+    bool ok = next->open(state_.LogFileName, mode, &error);
+    if (ok && !WriteLogHeader(*next, state_, clock_.now().date(), &error)) {
         next->close();
         ok = false;
     }
     if (!ok) {
-        main_.platform().operatorUi.message(error);
+        op_.message(error);
         return false;
     }
     file_->close();
@@ -71,39 +75,41 @@ void LoggingControl::StartAction() {
     }
 
     if (const auto interval = dialog.selectedIntervalMs())
-        main_.tmrlogger.setInterval(*interval);
+        v_.tmrlogger->setInterval(*interval);
     else
-        main_.platform().operatorUi.message(
-            QStringLiteral("Please enter a time interval for the log file"));
+        op_.message(QStringLiteral("Please enter a time interval for the log file"));
 
     // The message box above runs an event loop; the window may be gone.
     if (dialog_)
         dialog_->hide();
-    main_.tmrlogger.setEnabled(true);
-    main_.mnuStart->setEnabled(false);
-    main_.mnuStop->setEnabled(true);
-    main_.StatusBar1->setPanelText(1, main_.state().LogFileName);
-    main_.StatusBar1->setPanelPicture(1, main_.iconPath(QStringLiteral("greenlight.bmp")));
+    v_.tmrlogger->setEnabled(true);
+    v_.mnuStart->setEnabled(false);
+    v_.mnuStop->setEnabled(true);
+    panel_.setText(state_.LogFileName);
+    panel_.showGreen();
+    if (fileOpen())
+        emit loggingStarted(state_.LogFileName);
 }
 
 void LoggingControl::stopLogging() {
-    main_.tmrlogger.setEnabled(false);
+    v_.tmrlogger->setEnabled(false);
     file_->close();
-    main_.StatusBar1->setPanelText(1, QStringLiteral("Not Logging"));
-    main_.StatusBar1->setPanelPicture(1, main_.iconPath(QStringLiteral("redlight.bmp")));
-    main_.mnuStart->setEnabled(true);
-    main_.mnuStop->setEnabled(false);
+    panel_.setText(QStringLiteral("Not Logging"));
+    panel_.showRed();
+    v_.mnuStart->setEnabled(true);
+    v_.mnuStop->setEnabled(false);
+    emit loggingStopped();
 }
 
 void LoggingControl::LoggerTick() {
     QString error;
-    if (WriteLogRecord(*file_, main_.state(), main_.platform().clock.now().time(), &error))
+    if (WriteLogRecord(*file_, state_, clock_.now().time(), &error))
         return;
     // A record that cannot be written (full disk, file gone): stop rather
     // than tick on silently, and leave the reason where the operator looks.
     stopLogging();
-    main_.StatusBar1->setPanelText(1, QStringLiteral("Logging stopped: ") + error);
-    main_.platform().operatorUi.message(error + QStringLiteral("\nLogging has been stopped."));
+    panel_.setText(QStringLiteral("Logging stopped: ") + error);
+    op_.message(error + QStringLiteral("\nLogging has been stopped."));
 }
 
 } // namespace corvale

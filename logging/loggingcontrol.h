@@ -1,44 +1,64 @@
 #pragma once
 // Logging control: shows the logger window, runs its OK (start) action and
-// Stop Logging, writes one record per tmrlogger tick, and owns the open log
-// file. The pH calibration window hangs off the same controller so that the
-// main window keeps one hook for the logging and calibration menus.
+// Stop Logging, writes one record per tmrlogger tick, owns the open log file
+// and writes status-bar panel 1.
 
-#include "calibration/calibrationcontrol.h"
 #include "logging/frmlogbf2.h"
 #include "logging/logfile.h"
+#include "ui/widgets/statusbar.h"
 
 #include <QObject>
 #include <QPointer>
 #include <memory>
 
+class QAction;
+class QWidget;
+
 namespace corvale {
 
-class frmMain;
+class Clock;
+class Operator;
+class StationTimer;
+struct StationState;
+
+struct LoggingView {
+    QAction* mnuStart;
+    QAction* mnuStop;
+    StationTimer* tmrlogger;
+    QWidget* parentWindow; // the logger window's parent
+};
 
 class LoggingControl : public QObject {
     Q_OBJECT
 public:
-    explicit LoggingControl(frmMain& main);
+    LoggingControl(const LoggingView& view, StatusPanel panel, StationState& state, Clock& clock,
+                   Operator& op);
     ~LoggingControl() override;
 
     void showLogger();  // "Start Logging", toolbar "start"
     void stopLogging(); // "Stop Logging", toolbar "stop"
-    void showCalibration() { calibration_.showCalibration(); }
 
     // The logger window while it exists (created by the first showLogger).
     frmLogBF2* logger() const { return dialog_; }
     bool fileOpen() const { return file_ && file_->isOpen(); }
+
+signals:
+    // Logging to a file began (the log file's full path) or ended.
+    void loggingStarted(const QString& logFile);
+    void loggingStopped();
 
 private:
     void StartAction();
     void LoggerTick();
     bool OpenNewFile(LogFile::Mode mode);
 
-    frmMain& main_;
+    LoggingView v_;
+    StatusPanel panel_;
+    StationState& state_;
+    Clock& clock_;
+    Operator& op_;
     QPointer<frmLogBF2> dialog_;
     std::unique_ptr<LogFile> file_;
-    CalibrationControl calibration_;
 };
 
 } // namespace corvale

@@ -34,7 +34,8 @@ void Select(QComboBox* box, const QString& text) {
 
 } // namespace
 
-frmComms1::frmComms1(frmMain& main) : QDialog(&main), main_(main) {
+frmComms1::frmComms1(BusSession& bus, Operator& op, const QString& caption, QWidget* parent)
+    : QDialog(parent), bus_(bus), op_(op) {
     setObjectName(QStringLiteral("frmComms1"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("DGH Port Settings"));
@@ -70,21 +71,21 @@ frmComms1::frmComms1(frmMain& main) : QDialog(&main), main_(main) {
     grid->addWidget(cmdUpdate, r, 0, 1, 2);
     grid->setSizeConstraint(QLayout::SetFixedSize);
 
-    Load();
+    Load(caption);
     connect(cmdUpdate, &QPushButton::clicked, this, &frmComms1::Update);
     connect(cboPort, &QComboBox::currentIndexChanged, this, &frmComms1::describePorts);
 }
 
-bool frmComms1::CommDevice(frmMain& main, int device) {
+bool frmComms1::CommDevice(PortDialogHost& host, int device) {
     const auto caption = CommDeviceCaption(device);
     if (!caption)
         return false;
-    main.setCommDeviceCaption(*caption);
-    main.showComms();
+    host.setCommDeviceCaption(*caption);
+    host.showComms();
     return true;
 }
 
-void frmComms1::Load() {
+void frmComms1::Load(const QString& caption) {
     for (int n = 10; n >= 1; --n)
         cboPort->addItem(PortNameFromNumber(n));
     cboBaud->addItems({QStringLiteral("38400"), QStringLiteral("19200"), QStringLiteral("9600"),
@@ -98,9 +99,9 @@ void frmComms1::Load() {
     for (QComboBox* box : {cboPort, cboBaud, cboDataBits, cboParity, cboStopBits})
         box->setCurrentIndex(-1);
 
-    setWindowTitle(main_.commDeviceCaption());
+    setWindowTitle(caption);
 
-    const SerialPort& port = main_.platform().MSComm1;
+    const SerialPort& port = bus_.port();
     const QStringList f = SplitSettings(port.settings());
     Select(cboPort, PortNameFromNumber(port.portNumber()));
     // A value the list does not offer leaves that list without a selection.
@@ -119,7 +120,7 @@ bool frmComms1::Validate() {
                                                          {cboStopBits, "Must Select a Stop Bit"}};
     for (const auto& [box, message] : checks) {
         if (box->currentText().isEmpty()) {
-            main_.platform().operatorUi.message(QString::fromLatin1(message));
+            op_.message(QString::fromLatin1(message));
             return false;
         }
     }
@@ -129,37 +130,20 @@ bool frmComms1::Validate() {
 void frmComms1::Update() {
     if (!Validate())
         return;
-    // From here on a failed step is reported (two kinds of open failure) or
-    // skipped, and the next step runs regardless.
-    SerialPort& port = main_.platform().MSComm1;
-    Operator& op = main_.platform().operatorUi;
-    if (port.isOpen())
-        port.close();
+    // The session opens the port in its turn on the bus and reports what
+    // happened; the dialog's part ends here.
+    const SerialPort& port = bus_.port();
+    BusSettings chosen;
+    chosen.portNumber = PortNumberFromName(cboPort->currentText()).value_or(port.portNumber());
     QStringList f = SplitSettings(port.settings());
-    if (const auto n = PortNumberFromName(cboPort->currentText()))
-        port.setPortNumber(*n);
     f[0] = cboBaud->currentText();
     if (const auto letter = ParityLetter(cboParity->currentText()))
         f[1] = *letter;
     f[2] = cboDataBits->currentText();
     f[3] = cboStopBits->currentText();
-    port.setSettings(f.join(QLatin1Char(',')));
-    switch (port.open()) {
-    case SerialPort::OpenError::NoSuchPort:
-        op.message(QStringLiteral("Invalid ComPort #, please select another one."));
-        break;
-    case SerialPort::OpenError::PortInUse:
-        op.message(QStringLiteral("Port is already open, please select another one."));
-        break;
-    case SerialPort::OpenError::None:
-    case SerialPort::OpenError::Other:
-        break;
-    }
-    close(); // deleted later; the remaining steps still run
-    main_.StatusBar1->setPanelText(4, DghStatusText(port.portNumber(), f));
-    main_.StatusBar1->setPanelPicture(4, main_.iconPath(QStringLiteral("greenlight.bmp")));
-    main_.tmrRPM.setEnabled(true);
-    main_.Timer1.setEnabled(true);
+    chosen.settings = f.join(QLatin1Char(','));
+    close(); // deleted later
+    bus_.openPort(chosen);
 }
 
 void frmComms1::describePorts() {

@@ -1,6 +1,7 @@
 #pragma once
-// frmComms1: the DGH port settings dialog. The one place where the bus port
-// MSComm1 is opened and the poll and reading timers are started.
+// frmComms1: the DGH port settings dialog. Its Update hands the chosen
+// settings to the bus session, which opens the port and starts the poll and
+// reading timers.
 
 #include <QDialog>
 
@@ -10,19 +11,28 @@ class QPushButton;
 
 namespace corvale {
 
-class frmMain;
+class BusSession;
+class Operator;
+
+// Where the dialog lives: the window that keeps its caption and shows it.
+class PortDialogHost {
+public:
+    virtual ~PortDialogHost() = default;
+    virtual void setCommDeviceCaption(const QString& caption) = 0;
+    virtual void showComms() = 0;
+};
 
 class frmComms1 : public QDialog {
     Q_OBJECT
 public:
     // Creating the dialog loads it: lists filled, title set, the port's
     // current settings selected. It deletes itself when closed.
-    explicit frmComms1(frmMain& main);
+    frmComms1(BusSession& bus, Operator& op, const QString& caption, QWidget* parent);
 
     // Stores the caption of device 0 to 3 as the title of the next load and
     // shows the dialog; any other device does nothing. Returns whether it
     // was shown.
-    static bool CommDevice(frmMain& main, int device);
+    static bool CommDevice(PortDialogHost& host, int device);
 
     QLabel* lblComm;
     QLabel* lblBaudRate;
@@ -37,12 +47,13 @@ public:
     QPushButton* cmdUpdate;
 
 private:
-    void Load();
+    void Load(const QString& caption);
     void Update();
     bool Validate();
     void describePorts();
 
-    frmMain& main_;
+    BusSession& bus_;
+    Operator& op_;
 };
 
 } // namespace corvale

@@ -2,12 +2,18 @@
 
 #include "about/frmabout.h"
 #include "about/registry.h"
+#include "acquisition/busreadings.h"
+#include "actuators/interlock.h"
+#include "actuators/motorpanel.h"
+#include "actuators/profiler.h"
+#include "calibration/calibrationcontrol.h"
 #include "charts/chartpanels.h"
-#include "core/acquisition.h"
+#include "core/modulemap.h"
 #include "ctd/ctdpanel.h"
 #include "logging/loggingcontrol.h"
-#include "portdialog/frmcomms1.h"
+#include "portdialog/busstatuspanel.h"
 #include "ui/widgets/knob.h"
+#include "ui/widgets/statusbar.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -17,9 +23,7 @@
 
 namespace corvale {
 
-frmMain::frmMain(Platform platform, QWidget* parent)
-    : QMainWindow(parent), platform_(platform),
-      link_(platform_.MSComm1, platform_.clock, platform_.operatorUi), modules_(link_) {
+frmMain::frmMain(Platform platform, QWidget* parent) : QMainWindow(parent), platform_(platform) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Corvale II"));
 
@@ -55,18 +59,58 @@ frmMain::frmMain(Platform platform, QWidget* parent)
     buildStatusBar();
     wireMenus();
 
-    // Feature controllers are created here, after the widgets and before
-    // the start step, so the start step's knob writes reach their handlers.
-    acquisition_ = std::make_unique<Acquisition>(*this);
-    charts_ = std::make_unique<ChartPanels>(*this);
-    ctd_ = std::make_unique<CtdPanel>(*this);
-    logging_ = std::make_unique<LoggingControl>(*this);
-
+    // Controllers are created after the widgets and before the start step,
+    // so the start step's knob writes reach their handlers.
+    wireControllers();
     StartStep();
 }
 
 frmMain::~frmMain() {
     ShutdownStep();
+    calibration_.reset();
+    logging_.reset();
+    ctd_.reset();
+    interlock_.reset();
+    profiler_.reset();
+    wave_.reset();
+    thruster_.reset();
+    readings_.reset();
+    charts_.reset();
+    busPanel_.reset();
+    // Before the timers it drives are gone.
+    delete bus_;
+    bus_ = nullptr;
+}
+
+void frmMain::wireControllers() {
+    const QString icons = platform_.programDir + QStringLiteral("/icons");
+    bus_ = new BusSession(platform_.MSComm1, platform_.clock, platform_.operatorUi, Timer1, tmrRPM,
+                          this);
+    busPanel_ = std::make_unique<BusStatusPanel>(*bus_, StatusPanel(*StatusBar1, 4, icons));
+    charts_ = std::make_unique<ChartPanels>(
+        ChartPanelsView{CWGraph1, CWpHmin, CWpHmax, GraphMode, CWButton1, cwPlot, cwbPh, CWGraph2,
+                        CWKnobCTDmin, CWKnobCTDmax, CTDgraphMode, cwCTDreset, cwCTDplot, lblmV,
+                        lblpH, &tmrPlot, &tmrCTDplot},
+        state_, platform_.clock, StatusPanel(*StatusBar1, 2, icons),
+        StatusPanel(*StatusBar1, 3, icons));
+    readings_ = std::make_unique<BusReadings>(
+        BusReadingsView{Label5, lblStatus, lblmV, lblpH, lblThrustRPM, lblWaveRPM, lblMtrCur,
+                        lblWaveCur, lblVPcur},
+        state_, *bus_, Timer1, tmrRPM, [this] { charts_->SwitchPhReadingOff(); });
+    thruster_ = std::make_unique<MotorPanel>(cwThrust, sldThruster, CWNumEdit1, *bus_,
+                                             modules::kThrusterRelay, modules::kThrusterSpeedOut);
+    wave_ = std::make_unique<MotorPanel>(cwWave, sldWave, CWNumEdit2, *bus_, modules::kWaveRelay,
+                                         modules::kWaveSpeedOut);
+    profiler_ = std::make_unique<ProfilerControl>(cwVP, CWButtonUp, CWButtonDwn, *bus_);
+    interlock_ = std::make_unique<LampInterlock>(lblStatus, CWButtonUp, CWButtonDwn);
+    ctd_ = std::make_unique<CtdPanel>(
+        CtdPanelView{cwCTDflag, lblConduct, lblTemp, lblPress, lblSalinity}, platform_.MSCommCTD,
+        platform_.operatorUi, state_);
+    logging_ = std::make_unique<LoggingControl>(LoggingView{mnuStart, mnuStop, &tmrlogger, this},
+                                                StatusPanel(*StatusBar1, 1, icons), state_,
+                                                platform_.clock, platform_.operatorUi);
+    calibration_ =
+        std::make_unique<CalibrationControl>(lblpHdata, state_, platform_.operatorUi, this);
 }
 
 QString frmMain::iconPath(const QString& file) const {
@@ -85,8 +129,8 @@ void frmMain::ShutdownStep() {
     if (shutDown_)
         return;
     shutDown_ = true;
-    if (platform_.MSComm1.isOpen())
-        platform_.MSComm1.close();
+    // The bus session drops any job where it stands and closes the bus.
+    bus_->shutdown();
     if (platform_.MSCommCTD.isOpen())
         platform_.MSCommCTD.close();
 }
@@ -140,7 +184,8 @@ void frmMain::showComms() {
         BringToFront(comms_);
         return;
     }
-    comms_ = new frmComms1(*this); // the load steps run here, once per creation
+    // The load steps run here, once per creation.
+    comms_ = new frmComms1(*bus_, platform_.operatorUi, commDeviceCaption_, this);
     comms_->show();
 }
 
@@ -170,7 +215,7 @@ void frmMain::stopLogging() {
 }
 
 void frmMain::showCalibration() {
-    logging_->showCalibration();
+    calibration_->showCalibration();
 }
 
 } // namespace corvale

@@ -4,12 +4,13 @@
 // controllers; it holds no behaviour beyond start and shutdown, the toolbar
 // dispatch and showing the dialogs.
 
+#include "core/bussession.h"
 #include "core/clock.h"
-#include "core/dghlink.h"
 #include "core/operator.h"
 #include "core/serialport.h"
 #include "core/state.h"
 #include "core/stationtimer.h"
+#include "portdialog/frmcomms1.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -29,11 +30,16 @@ class NumericBox;
 class Slide;
 class StationStatusBar;
 class StripChart;
-class LoggingControl;
 class ToggleButton;
-class Acquisition;
+class BusReadings;
+class BusStatusPanel;
+class CalibrationControl;
 class ChartPanels;
 class CtdPanel;
+class LampInterlock;
+class LoggingControl;
+class MotorPanel;
+class ProfilerControl;
 class frmAbout;
 class frmComms1;
 
@@ -45,22 +51,23 @@ struct Platform {
     QString programDir; // icons/ is looked up here
 };
 
-class frmMain : public QMainWindow {
+class frmMain : public QMainWindow, public PortDialogHost {
     Q_OBJECT
 public:
     explicit frmMain(Platform platform, QWidget* parent = nullptr);
     ~frmMain() override;
 
     StationState& state() { return state_; }
-    DghLink& link() { return link_; }
-    ModuleOps& modules() { return modules_; }
     const Platform& platform() const { return platform_; }
+    // The one owner of the DGH bus (objectName "busSession").
+    BusSession& bus() { return *bus_; }
 
-    StationTimer Timer1{QStringLiteral("Timer1"), StationTimer::Kind::Bus};
-    StationTimer tmrRPM{QStringLiteral("tmrRPM"), StationTimer::Kind::Bus};
-    StationTimer tmrPlot{QStringLiteral("tmrPlot")};
-    StationTimer tmrCTDplot{QStringLiteral("tmrCTDplot")};
-    StationTimer tmrlogger{QStringLiteral("tmrlogger")};
+    // The window's timers, found by their names like every element.
+    StationTimer Timer1{QStringLiteral("Timer1"), StationTimer::Kind::Bus, this};
+    StationTimer tmrRPM{QStringLiteral("tmrRPM"), StationTimer::Kind::Bus, this};
+    StationTimer tmrPlot{QStringLiteral("tmrPlot"), StationTimer::Kind::Other, this};
+    StationTimer tmrCTDplot{QStringLiteral("tmrCTDplot"), StationTimer::Kind::Other, this};
+    StationTimer tmrlogger{QStringLiteral("tmrlogger"), StationTimer::Kind::Other, this};
 
     // Toolbar: four keyed buttons ("start", "stop", "cal", "comms") and the
     // input-bits label of the poll cycle.
@@ -139,7 +146,7 @@ public:
 
     // The dialogs: one instance each, created and loaded on first show,
     // brought to the front when shown again; none blocks this window.
-    void showComms();
+    void showComms() override;
     void showAbout();
     frmComms1* commsDialog() const;
     frmAbout* aboutDialog() const;
@@ -149,7 +156,7 @@ public:
 
     // The port dialog's device caption; kept for the whole run.
     QString commDeviceCaption() const { return commDeviceCaption_; }
-    void setCommDeviceCaption(const QString& caption) { commDeviceCaption_ = caption; }
+    void setCommDeviceCaption(const QString& caption) override { commDeviceCaption_ = caption; }
 
     // Logging and calibration actions (mnuStart, mnuStop, mnuCalValues and
     // the toolbar keys "start", "stop", "cal").
@@ -169,22 +176,30 @@ private:
     QWidget* buildChartFrame();
     QWidget* buildChartPanel(bool ph);
     void wireMenus();
+    void wireControllers();
     void StartStep();
     void ShutdownStep();
     void closeDialogs();
 
     Platform platform_;
     StationState state_;
-    DghLink link_;
-    ModuleOps modules_;
     bool shutDown_ = false;
     QPointer<frmComms1> comms_;
     QPointer<frmAbout> about_;
     QString commDeviceCaption_;
-    std::unique_ptr<Acquisition> acquisition_; // bus readings and actuators
+    // Controllers, each handed the widgets it drives and the services it
+    // calls; the bus session goes last, so no job outlives what it writes.
+    BusSession* bus_ = nullptr;
+    std::unique_ptr<BusStatusPanel> busPanel_; // panel 4
     std::unique_ptr<ChartPanels> charts_;      // chart feeds, scales, modes, pH switch
-    std::unique_ptr<CtdPanel> ctd_;            // CTD toggle and record stream
-    std::unique_ptr<LoggingControl> logging_;
+    std::unique_ptr<BusReadings> readings_;    // poll, pH, speeds, currents
+    std::unique_ptr<MotorPanel> thruster_;
+    std::unique_ptr<MotorPanel> wave_;
+    std::unique_ptr<ProfilerControl> profiler_;
+    std::unique_ptr<LampInterlock> interlock_;
+    std::unique_ptr<CtdPanel> ctd_;           // CTD toggle and record stream
+    std::unique_ptr<LoggingControl> logging_; // panel 1
+    std::unique_ptr<CalibrationControl> calibration_;
 };
 
 } // namespace corvale

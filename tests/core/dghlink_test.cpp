@@ -18,13 +18,17 @@ struct Bus : ::testing::Test {
     void SetUp() override { port.open(); }
 };
 
+BusTask<> DelayTask(DghLink& link, float ms) {
+    co_await link.Delay(ms);
+}
+
 } // namespace
 
 TEST_F(Bus, ReplyWithinTheWindowIsReturnedWithoutItsCarriageReturn) {
     port.queueReply("*+00012.34\r", 20);
     link.SendCommand("$1RD\r");
     const std::int32_t before = clock.ticks();
-    EXPECT_EQ(link.ReadReply(), "*+00012.34");
+    EXPECT_EQ(RunTask(link.ReadReply(), clock), "*+00012.34");
     EXPECT_EQ(clock.ticks() - before, 35);
     EXPECT_EQ(port.written, QList<QByteArray>{"$1RD\r"});
     EXPECT_EQ(port.readLength(), 1);
@@ -34,21 +38,21 @@ TEST_F(Bus, LateReplyTimesOutAndIsAnsweredToTheNextCommand) {
     // The whole reply arrives after the drain ...
     port.queueReply("*+00001.00\r", 50);
     link.SendCommand("$1RD\r");
-    EXPECT_EQ(link.ReadReply(), "TIMEOUT");
+    EXPECT_EQ(RunTask(link.ReadReply(), clock), "TIMEOUT");
     // ... and the next command, also late, gets it as its answer.
     port.queueReply("*+00002.00\r", 50);
     link.SendCommand("$4RD\r");
-    EXPECT_EQ(link.ReadReply(), "*+00001.00");
+    EXPECT_EQ(RunTask(link.ReadReply(), clock), "*+00001.00");
 }
 
 TEST_F(Bus, TailOfALateReplyHoldsNoMarkerAndIsDropped) {
     port.queueReply("*+000", 10);
     port.arriveAt(clock.ticks() + 40, "12.34\r");
     link.SendCommand("$1RD\r");
-    EXPECT_EQ(link.ReadReply(), "TIMEOUT");
+    EXPECT_EQ(RunTask(link.ReadReply(), clock), "TIMEOUT");
     port.queueReply("*0003\r", 10);
     link.SendCommand("$9DI\r");
-    EXPECT_EQ(link.ReadReply(), "*0003");
+    EXPECT_EQ(RunTask(link.ReadReply(), clock), "*0003");
 }
 
 TEST_F(Bus, FramingRules) {
@@ -66,7 +70,7 @@ TEST_F(Bus, FramingRules) {
 TEST_F(Bus, ClosedPortReportsOnceAndReadsEmpty) {
     port.close();
     link.SendCommand("$9DI\r");
-    EXPECT_EQ(link.ReadReply(), "");
+    EXPECT_EQ(RunTask(link.ReadReply(), clock), "");
     ASSERT_EQ(op.messages.size(), 1);
     EXPECT_EQ(op.messages[0].text, "Port Not open");
     EXPECT_EQ(op.messages[0].caption, "Port Failure");
@@ -77,7 +81,7 @@ TEST_F(Bus, DelayEndsAcrossTheTickWrap) {
     for (std::int32_t start : {std::numeric_limits<std::int32_t>::max() - 10, std::int32_t(-20),
                                std::numeric_limits<std::int32_t>::min(), std::int32_t(-1)}) {
         clock.setTicks(start);
-        link.Delay(35.9f);
+        RunTask(DelayTask(link, 35.9f), clock);
         EXPECT_EQ(TicksUntil(start, clock.ticks()), 35) << start;
     }
 }
@@ -86,18 +90,18 @@ TEST_F(Bus, DelayWithARealClockSleepsTheWholeWindow) {
     RealClock real;
     DghLink realLink(port, real, op);
     const std::int32_t before = real.ticks();
-    realLink.Delay(35);
+    RunTask(DelayTask(realLink, 35), real);
     EXPECT_GE(TicksUntil(before, real.ticks()), 35);
 }
 
 TEST_F(Bus, ModuleOperationLines) {
     port.answer("$", "*\r");
-    modules.SetPosition("9", "02");
-    modules.ClearPosition("9", "03");
-    modules.SetAnalogOutput("0", "+", "250");
-    modules.SetAnalogOutput("0", "+", "123456789");
-    modules.SetAnalogOutput("2", "-", "5000");
-    modules.SetAnalogOutput("0", "+", "5.5");
+    RunTask(modules.SetPosition("9", "02"), clock);
+    RunTask(modules.ClearPosition("9", "03"), clock);
+    RunTask(modules.SetAnalogOutput("0", "+", "250"), clock);
+    RunTask(modules.SetAnalogOutput("0", "+", "123456789"), clock);
+    RunTask(modules.SetAnalogOutput("2", "-", "5000"), clock);
+    RunTask(modules.SetAnalogOutput("0", "+", "5.5"), clock);
     EXPECT_EQ(port.written,
               (QList<QByteArray>{"$9SP02\r", "$9CP03\r", "$0AO+00250.00\r", "$0AO+23456789.00\r",
                                  "$2AO-05000.00\r", "$0AO+00005.50\r"}));
@@ -106,18 +110,18 @@ TEST_F(Bus, ModuleOperationLines) {
 
 TEST_F(Bus, ReadDataReturnsTheReplyUnchanged) {
     port.queueReply("*+00001.23\r");
-    EXPECT_EQ(modules.ReadData("5"), "*+00001.23");
+    EXPECT_EQ(RunTask(modules.ReadData("5"), clock), "*+00001.23");
     EXPECT_EQ(port.written.last(), "$5RD\r");
-    EXPECT_EQ(modules.ReadData("5"), "TIMEOUT");
+    EXPECT_EQ(RunTask(modules.ReadData("5"), clock), "TIMEOUT");
     port.queueReply("?05\r");
-    EXPECT_EQ(modules.ReadData("5"), "?05");
+    EXPECT_EQ(RunTask(modules.ReadData("5"), clock), "?05");
 }
 
 TEST_F(Bus, InvalidRepliesToPositionCommandsAreReported) {
-    modules.ClearPosition("9", "02"); // no answer: TIMEOUT
+    RunTask(modules.ClearPosition("9", "02"), clock); // no answer: TIMEOUT
     port.queueReply("?\r");
-    modules.SetPosition("9", "02");
-    modules.SetAnalogOutput("0", "+", "1"); // not looked at
+    RunTask(modules.SetPosition("9", "02"), clock);
+    RunTask(modules.SetAnalogOutput("0", "+", "1"), clock); // not looked at
     EXPECT_EQ(op.texts(), (QStringList{"No valid return from ClearPosition",
                                        "No valid return from SetPosition"}));
     EXPECT_EQ(op.messages[0].caption, "Corvale2");
@@ -125,8 +129,8 @@ TEST_F(Bus, InvalidRepliesToPositionCommandsAreReported) {
 
 TEST_F(Bus, ClosedPortGivesBothMessagesForAPositionCommand) {
     port.close();
-    modules.SetPosition("9", "02");
-    modules.SetAnalogOutput("0", "+", "250");
+    RunTask(modules.SetPosition("9", "02"), clock);
+    RunTask(modules.SetAnalogOutput("0", "+", "250"), clock);
     EXPECT_EQ(op.texts(),
               (QStringList{"Port Not open", "No valid return from SetPosition", "Port Not open"}));
 }
@@ -135,7 +139,7 @@ TEST_F(Bus, WireNumbersKeepThePeriodUnderACommaLocale) {
     const QLocale saved;
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     port.answer("$", "*\r");
-    modules.SetAnalogOutput("3", "+", "12.5");
+    RunTask(modules.SetAnalogOutput("3", "+", "12.5"), clock);
     QLocale::setDefault(saved);
     EXPECT_EQ(port.written.last(), "$3AO+00012.50\r");
 }

@@ -18,6 +18,12 @@
 using namespace corvale;
 
 namespace {
+BusTask<> AskInputs(ModuleOps& modules, QString& reply) {
+    reply = co_await modules.ReadDigitalInputs(QStringLiteral("9"));
+}
+} // namespace
+
+namespace {
 
 class PortDialogOnSimulator : public ::testing::Test {
 protected:
@@ -47,8 +53,10 @@ protected:
     QString askInputs() {
         QString reply;
         for (int attempt = 0; attempt < 4; ++attempt) {
-            window->link().SendCommand(QStringLiteral("$9DI\r"));
-            reply = window->link().ReadReply();
+            // In its turn on the bus, between the station's own jobs.
+            BusSession& bus = window->bus();
+            bus.enqueue([&] { return AskInputs(bus.modules(), reply); });
+            EXPECT_TRUE(bus.runUntilIdle());
             if (reply.startsWith(QLatin1Char('*')))
                 break;
             QTest::qWait(150);

@@ -143,13 +143,28 @@ TEST_F(PortDialogTest, PortInUseAndOtherOpenFailures) {
     EXPECT_EQ(op.texts(), QStringList{"Port is already open, please select another one."});
     EXPECT_TRUE(window->Timer1.isEnabled());
 
-    // Any other failure shows nothing; the poll meets the closed port.
+    // Any other failure (no permission, the usual one) is said once, with
+    // the device, the system's words and the fix; the panel stays red and
+    // no timer runs on a port that did not open.
     op.messages.clear();
+    QTemporaryFile device;
+    ASSERT_TRUE(device.open());
+    dgh.setDeviceName(device.fileName());
+    dgh.setErrorText(device.fileName() + ": Permission denied");
     dgh.setOpenResult(SerialPort::OpenError::Other);
     update(open());
-    EXPECT_TRUE(op.messages.isEmpty());
+    ASSERT_EQ(op.texts().size(), 1);
+    const QString text = op.texts()[0];
+    EXPECT_TRUE(text.startsWith("Cannot open the DGH bus COM4 (" + device.fileName() +
+                                "): Permission denied\n"))
+        << text.toStdString();
+    EXPECT_TRUE(text.contains("belongs to the group \"" + QFileInfo(device).group() + "\""));
+    EXPECT_TRUE(text.contains("then log out and log in again"));
     EXPECT_EQ(window->commsDialog(), nullptr);
-    EXPECT_EQ(panel4(), "DGH Settings: COM 4,19200,n,8,1");
+    EXPECT_EQ(panel4(), "Comm port closed");
+    EXPECT_EQ(window->StatusBar1->panelPicturePath(4), window->iconPath("redlight.bmp"));
+    EXPECT_FALSE(window->Timer1.isEnabled());
+    EXPECT_FALSE(window->tmrRPM.isEnabled());
 }
 
 TEST_F(PortDialogTest, SuccessfulOpenStartsBothBusTimers) {

@@ -58,7 +58,7 @@ struct FlumeBus : ::testing::Test {
     QString ask(const QString& line) {
         return steady([&] {
             link->SendCommand(line + QLatin1Char('\r'));
-            return link->ReadReply();
+            return RunTask(link->ReadReply(), clock);
         });
     }
     // A relay switched through the station's operations; true when the
@@ -67,9 +67,9 @@ struct FlumeBus : ::testing::Test {
         const QString reply = steady([&] {
             const auto before = op.messages.size();
             if (on)
-                modules->ClearPosition("9", position);
+                RunTask(modules->ClearPosition("9", position), clock);
             else
-                modules->SetPosition("9", position);
+                RunTask(modules->SetPosition("9", position), clock);
             if (op.messages.size() == before)
                 return QStringLiteral("*");
             op.messages.removeLast();
@@ -79,7 +79,7 @@ struct FlumeBus : ::testing::Test {
     }
     // The value characters 3 to 10 of a reading.
     double value(const QString& address) {
-        const QString reply = steady([&] { return modules->ReadData(address); });
+        const QString reply = steady([&] { return RunTask(modules->ReadData(address), clock); });
         EXPECT_TRUE(IsValidReply(reply)) << reply.toStdString();
         return reply.mid(2, 8).toDouble();
     }
@@ -101,9 +101,9 @@ TEST_F(FlumeBus, PoweredMotorsSpeedUpOnLaterReadsAndRunDownWhenSwitchedOff) {
     start({QStringLiteral("--lag-seconds"), QStringLiteral("1")});
     EXPECT_EQ(value("1"), 0);
     ASSERT_TRUE(power("02", true)); // thruster
-    modules->SetAnalogOutput("0", "+", "1000");
+    RunTask(modules->SetAnalogOutput("0", "+", "1000"), clock);
     ASSERT_TRUE(power("04", true)); // wave generator
-    modules->SetAnalogOutput("3", "+", "5000");
+    RunTask(modules->SetAnalogOutput("3", "+", "5000"), clock);
     double thruster = 0, wave = 0;
     for (int i = 0; i < 3; ++i) {
         QTest::qWait(250);
@@ -125,7 +125,7 @@ TEST_F(FlumeBus, PoweredMotorsSpeedUpOnLaterReadsAndRunDownWhenSwitchedOff) {
 TEST_F(FlumeBus, ProfilerDrivenUpUntilTheUpPermitTurnsOff) {
     start({QStringLiteral("--travel-seconds"), QStringLiteral("1")});
     EXPECT_EQ(ask("$9DI"), "*0003");
-    modules->SetAnalogOutput("2", "+", "5000");
+    RunTask(modules->SetAnalogOutput("2", "+", "5000"), clock);
     QTest::qWait(300);
     EXPECT_EQ(ask("$9DI"), "*0003"); // unpowered: the carriage stays
     ASSERT_TRUE(power("03", true));
@@ -136,7 +136,7 @@ TEST_F(FlumeBus, ProfilerDrivenUpUntilTheUpPermitTurnsOff) {
         QTest::qWait(20);
     EXPECT_EQ(di, "*0001");
     EXPECT_GT(driven.elapsed(), 300); // half the travel, not a jump
-    modules->SetAnalogOutput("2", "-", "5000");
+    RunTask(modules->SetAnalogOutput("2", "-", "5000"), clock);
     QTest::qWait(200);
     di = ask("$9DI");
     EXPECT_TRUE(di == "*0003" || di == "*0002") << di.toStdString(); // up allowed again
@@ -145,17 +145,17 @@ TEST_F(FlumeBus, ProfilerDrivenUpUntilTheUpPermitTurnsOff) {
 
 TEST_F(FlumeBus, SilentModuleGivesTimeoutUntilItSpeaksAgain) {
     start({QStringLiteral("--silent"), QStringLiteral("6")});
-    EXPECT_EQ(modules->ReadData("6"), "TIMEOUT");
+    EXPECT_EQ(RunTask(modules->ReadData("6"), clock), "TIMEOUT");
     value("4");
     ASSERT_TRUE(sim.control("silent 4"));
-    EXPECT_EQ(modules->ReadData("4"), "TIMEOUT");
+    EXPECT_EQ(RunTask(modules->ReadData("4"), clock), "TIMEOUT");
     value("1");
     ASSERT_TRUE(sim.control("unsilent 4"));
     value("4");
     // No module at address 8; a known module rejects what it cannot do.
-    EXPECT_EQ(modules->ReadData("8"), "TIMEOUT");
+    EXPECT_EQ(RunTask(modules->ReadData("8"), clock), "TIMEOUT");
     EXPECT_TRUE(ask("$1XX").startsWith(QLatin1Char('?')));
-    modules->SetPosition("9", "77");
+    RunTask(modules->SetPosition("9", "77"), clock);
     EXPECT_EQ(op.texts(), QStringList{"No valid return from SetPosition"});
 }
 
@@ -164,9 +164,11 @@ TEST_F(FlumeBus, LateGarbledAndParityRepliesAsTheStationMeetsThem) {
     // a late reply into a timely one.
     start({QStringLiteral("--late"), QStringLiteral("1"), QStringLiteral("--late-ms"),
            QStringLiteral("300"), QStringLiteral("--garbage"), QStringLiteral("--parity")});
-    EXPECT_EQ(modules->ReadData("1"), "TIMEOUT");
+    EXPECT_EQ(RunTask(modules->ReadData("1"), clock), "TIMEOUT");
     QTest::qWait(400); // the late answer has come and waits in the buffer
-    EXPECT_TRUE(steady([&] { return modules->ReadData("5"); }).startsWith(QLatin1String("*+")));
+    EXPECT_TRUE(steady([&] {
+                    return RunTask(modules->ReadData("5"), clock);
+                }).startsWith(QLatin1String("*+")));
     // On the wire: noise first, every character with its highest bit set.
     dgh->setReadLength(0);
     dgh->write("$9DI\r");

@@ -98,7 +98,7 @@ TEST_F(PtyPeer, ReplyWithinTheWindowIsReturned) {
         answerNextLine("*+00012.34\r", 5);
         const auto sent = std::chrono::steady_clock::now();
         link.SendCommand("$1RD\r");
-        const QString reply = link.ReadReply();
+        const QString reply = RunTask(link.ReadReply(), clock);
         const auto done = std::chrono::steady_clock::now();
         peer.join();
         EXPECT_GE(done - sent, std::chrono::milliseconds(35));
@@ -120,10 +120,10 @@ TEST_F(PtyPeer, LateReplyTimesOutAndIsMetByTheNextRead) {
     // Late by far more than the window, so that a slow drain still misses it.
     answerNextLine("*+00001.00\r", 300);
     link.SendCommand("$1RD\r");
-    EXPECT_EQ(link.ReadReply(), "TIMEOUT");
+    EXPECT_EQ(RunTask(link.ReadReply(), clock), "TIMEOUT");
     peer.join();
     link.SendCommand("$4RD\r"); // the peer does not answer this one
-    EXPECT_EQ(link.ReadReply(), "*+00001.00");
+    EXPECT_EQ(RunTask(link.ReadReply(), clock), "*+00001.00");
     EXPECT_EQ(receiveLine(), "$4RD\r");
 }
 

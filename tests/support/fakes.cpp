@@ -15,6 +15,40 @@ void FakeClock::advance(int ms) {
     ticks_ = static_cast<std::int32_t>(static_cast<std::uint32_t>(ticks_) +
                                        static_cast<std::uint32_t>(ms));
     elapsed_ += ms;
+    fireDueWait();
+}
+
+bool FakeClock::startWait(std::int32_t tick, std::function<void()> done) {
+    const std::int32_t left = TicksUntil(ticks_, tick);
+    if (!deferred_) {
+        if (left > 0)
+            advance(left);
+        return false;
+    }
+    if (left <= 0)
+        return false;
+    waitTick_ = tick;
+    wait_ = std::move(done);
+    return true;
+}
+
+bool FakeClock::skipToWait() {
+    if (!wait_)
+        return false;
+    const std::int32_t left = TicksUntil(ticks_, waitTick_);
+    if (left > 0)
+        advance(left); // fires it
+    else
+        fireDueWait();
+    return true;
+}
+
+void FakeClock::fireDueWait() {
+    if (!wait_ || TicksUntil(ticks_, waitTick_) > 0)
+        return;
+    auto done = std::move(wait_);
+    wait_ = nullptr;
+    done();
 }
 
 SerialPort::OpenError FakeSerialPort::open() {

@@ -4,11 +4,13 @@
 // arrive at chosen ticks of that clock, and an operator that records
 // messages and answers file dialogs from a queue.
 
+#include "core/bustask.h"
 #include "core/clock.h"
 #include "core/operator.h"
 #include "core/serialport.h"
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QList>
 #include <QMap>
 #include <QStringList>
@@ -22,6 +24,15 @@ public:
     std::int32_t ticks() override { return ticks_; }
     void sleepUntil(std::int32_t tick) override;
     QDateTime now() override { return now_.addMSecs(elapsed_); }
+    // By default a reply wait is over at once (time jumps to its end), so a
+    // whole bus cycle runs inside the call that started it. With deferred
+    // waits a wait stays pending until advance() reaches it or
+    // skipToWait() jumps to it, so a test can act while the bus waits.
+    bool startWait(std::int32_t tick, std::function<void()> done) override;
+    void cancelWait() override { wait_ = nullptr; }
+    bool skipToWait() override;
+    void setDeferredWaits(bool deferred) { deferred_ = deferred; }
+    bool waitPending() const { return static_cast<bool>(wait_); }
 
     void setTicks(std::int32_t t) { ticks_ = t; }
     void advance(int ms);
@@ -32,6 +43,11 @@ public:
     int sleeps = 0;
 
 private:
+    void fireDueWait();
+
+    bool deferred_ = false;
+    std::int32_t waitTick_ = 0;
+    std::function<void()> wait_;
     std::int32_t ticks_ = 1000;
     QDateTime now_ = QDateTime(QDate(2026, 12, 8), QTime(14, 7, 9));
     qint64 elapsed_ = 0;
@@ -56,8 +72,13 @@ public:
     QByteArray read() override;
     void write(const QByteArray& text) override;
 
+    QString errorText() const override { return errorText_; }
+    QString deviceName() const override { return deviceName_; }
+
     // Staging.
     void setOpenResult(OpenError result) { openResult_ = result; }
+    void setErrorText(const QString& text) { errorText_ = text; }
+    void setDeviceName(const QString& device) { deviceName_ = device; }
     // Bytes that arrive `delayMs` after the next written line (one-shot,
     // in order, ahead of the standing answers).
     void queueReply(const QByteArray& bytes, int delayMs = 5);
@@ -93,11 +114,24 @@ private:
     int readLength_ = 0;
     int threshold_ = 0;
     OpenError openResult_ = OpenError::None;
+    QString errorText_;
+    QString deviceName_;
     std::deque<std::pair<QByteArray, int>> queued_;
     QList<std::pair<QByteArray, std::pair<QByteArray, int>>> answers_;
     QList<Pending> pending_;
     QByteArray buffer_;
 };
+
+// Runs a bus task to its end, outside any bus session: a clock that can
+// jump skips through the waits, a real one lets the event loop turn.
+template <class T> T RunTask(BusTask<T> task, Clock& clock) {
+    task.start();
+    while (!task.done()) {
+        if (!clock.skipToWait())
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    return task.await_resume();
+}
 
 class RecordingOperator : public Operator {
 public:

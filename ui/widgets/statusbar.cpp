@@ -61,4 +61,15 @@ int StationStatusBar::panelCount() const {
     return int(panels_.size());
 }
 
+void StationStatusBar::setPanelToolTip(int n, const QString& tip) {
+    if (n < 1 || n > panels_.size())
+        return;
+    panels_[n - 1].text->setToolTip(tip);
+    panels_[n - 1].picture->setToolTip(tip);
+}
+
+void StatusPanel::setToolTip(const QString& tip) {
+    bar_->setPanelToolTip(n_, tip);
+}
+
 } // namespace corvale

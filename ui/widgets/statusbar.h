@@ -19,6 +19,7 @@ public:
     bool setPanelPicture(int n, const QString& path);
     QString panelPicturePath(int n) const; // last picture loaded, empty if none
     int panelCount() const;
+    void setPanelToolTip(int n, const QString& tip);
 
 private:
     struct Panel {
@@ -27,6 +28,25 @@ private:
         QString path;
     };
     QList<Panel> panels_;
+};
+
+// One panel of the status bar, handed to the one controller that writes it;
+// the lights are the images in the program's icons folder.
+class StatusPanel {
+public:
+    StatusPanel(StationStatusBar& bar, int n, const QString& iconDir)
+        : bar_(&bar), n_(n), iconDir_(iconDir) {}
+    void setText(const QString& text) { bar_->setPanelText(n_, text); }
+    QString text() const { return bar_->panelText(n_); }
+    void setToolTip(const QString& tip);
+    // A missing image leaves the picture as it was.
+    void showRed() { bar_->setPanelPicture(n_, iconDir_ + QStringLiteral("/redlight.bmp")); }
+    void showGreen() { bar_->setPanelPicture(n_, iconDir_ + QStringLiteral("/greenlight.bmp")); }
+
+private:
+    StationStatusBar* bar_;
+    int n_;
+    QString iconDir_;
 };
 
 } // namespace corvale

@@ -1,0 +1,33 @@
+#include "portdialog/busstatuspanel.h"
+
+#include "core/portmap.h"
+#include "portdialog/commsettings.h"
+
+namespace corvale {
+
+BusStatusPanel::BusStatusPanel(BusSession& bus, StatusPanel panel) : bus_(bus), panel_(panel) {
+    connect(&bus_, &BusSession::stateChanged, this, &BusStatusPanel::show);
+}
+
+void BusStatusPanel::show(BusSession::State state) {
+    const SerialPort& port = bus_.port();
+    switch (state) {
+    case BusSession::State::Running:
+        panel_.setText(DghStatusText(port.portNumber(), SplitSettings(port.settings())));
+        panel_.showGreen();
+        break;
+    case BusSession::State::Closed:
+        panel_.showRed();
+        panel_.setText(QStringLiteral("Comm port closed"));
+        break;
+    case BusSession::State::Idle:
+        break;
+    }
+    const QString device = port.deviceName();
+    panel_.setToolTip(
+        device.isEmpty()
+            ? QString()
+            : QStringLiteral("DGH bus: COM%1 is %2").arg(port.portNumber()).arg(device));
+}
+
+} // namespace corvale
