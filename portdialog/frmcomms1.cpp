@@ -2,8 +2,7 @@
 
 #include "core/portmap.h"
 #include "portdialog/commsettings.h"
-#include "ui/mainwindow.h"
-#include "ui/widgets/statusbar.h"
+#include "core/bussession.h"
 
 #include <QComboBox>
 #include <QGridLayout>
