@@ -1,7 +1,7 @@
 // Thruster and wave generator panels, the vertical profiler and the lamp
 // interlock, driven through the main window's widgets.
 
-#include "tests/core/busstation.h"
+#include "tests/support/mainwindow_fixture.h"
 #include "ui/widgets/indicatorlamp.h"
 #include "ui/widgets/numericbox.h"
 #include "ui/widgets/slide.h"
@@ -15,7 +15,13 @@ using namespace corvale;
 
 namespace {
 
-using Actuators = BusStation;
+class Actuators : public StationTest {
+protected:
+    void SetUp() override {
+        StationTest::SetUp();
+        makeOnBus();
+    }
+};
 
 TEST_F(Actuators, PowerTogglesSwitchTheRelaysClearedForOn) {
     main->cwThrust->setValue(true);
@@ -123,10 +129,11 @@ TEST_F(Actuators, ProfilerPowerLeavesTheDirectionsAlone) {
     EXPECT_EQ(TakeLines(), (QStringList{"$9CP03", "$9SP03"}));
 }
 
-class Interlock : public BusStation {
+class Interlock : public StationTest {
 protected:
     void SetUp() override {
-        BusStation::SetUp();
+        StationTest::SetUp();
+        makeOnBus();
         Poll("*0003\r"); // both directions free
         TakeLines();
     }

@@ -3,7 +3,7 @@
 
 #include "calibration/frmphcal.h"
 #include "core/store.h"
-#include "tests/logging_gui/stationfixture.h"
+#include "tests/support/mainwindow_fixture.h"
 #include "ui/widgets/togglebutton.h"
 
 #include <QAction>
@@ -18,15 +18,16 @@ namespace {
 const QString kSummary =
     QStringLiteral("pH Cal.:   (SNum.: 180312)   (Slope: 4.5427)   (Offset: 2.5777)");
 
-class CalibrationTest : public StationFixture {
+class CalibrationTest : public StationTest {
 protected:
     void SetUp() override {
         ASSERT_TRUE(storeDir.isValid());
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, storeDir.path());
-        StationFixture::SetUp();
+        StationTest::SetUp();
+        make();
     }
 
-    frmpHcal* calibration() { return window<frmpHcal>("frmpHcal"); }
+    frmpHcal* calibration() { return find<frmpHcal>("frmpHcal"); }
     frmpHcal& openCalibration() {
         main->mnuCalValues->trigger();
         frmpHcal* dialog = calibration();
@@ -119,7 +120,7 @@ TEST_F(CalibrationTest, ARestartShowsTheStoredTextsButUsesTheStartValuesUntilSav
         dialog.CWButton1->click();
         EXPECT_EQ(main->state().CalSlope, 4.61);
     }
-    startStation();
+    make();
     EXPECT_EQ(main->state().CalSlope, 4.5);
     EXPECT_EQ(main->state().CalOffset, 2.5);
     EXPECT_EQ(main->state().CalSerialNum, QString());

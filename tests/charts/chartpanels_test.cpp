@@ -20,13 +20,13 @@ double At(int h, int m, int s) {
     return DayFraction(QTime(h, m, s));
 }
 
-class ChartPanelsTest : public MainWindowTest {
+class ChartPanelsTest : public StationTest {
 protected:
     void SetUp() override {
-        MainWindowTest::SetUp();
+        StationTest::SetUp();
         make();
     }
-    ChartPanels& panels() { return window->charts(); }
+    ChartPanels& panels() { return main->charts(); }
     static void ExpectYRange(const StripChart& chart, double lo, double hi) {
         EXPECT_DOUBLE_EQ(chart.yMin(), lo);
         EXPECT_DOUBLE_EQ(chart.yMax(), hi);
@@ -34,7 +34,7 @@ protected:
 };
 
 TEST_F(ChartPanelsTest, EachFeedTickAppendsTheTimeOfDayAndTheCurrentReading) {
-    auto& w = *window;
+    auto& w = *main;
     EXPECT_FALSE(w.tmrPlot.isEnabled());
     EXPECT_FALSE(w.tmrCTDplot.isEnabled());
 
@@ -69,7 +69,7 @@ TEST_F(ChartPanelsTest, EachFeedTickAppendsTheTimeOfDayAndTheCurrentReading) {
 }
 
 TEST_F(ChartPanelsTest, PausingStopsTheFeedAndKeepsThePointsAlreadyPlotted) {
-    auto& w = *window;
+    auto& w = *main;
     w.cwCTDplot->setValue(true);
     w.state().CtdConductivity = 40;
     w.tmrCTDplot.fire();
@@ -93,7 +93,7 @@ TEST_F(ChartPanelsTest, PausingStopsTheFeedAndKeepsThePointsAlreadyPlotted) {
 }
 
 TEST_F(ChartPanelsTest, KnobsSetTheYRangeAtOnceAndResetScalePutsItBackAfterAZoom) {
-    auto& w = *window;
+    auto& w = *main;
     // The start step's knob values give the start ranges.
     ExpectYRange(*w.CWGraph1, 0, 14);
     ExpectYRange(*w.CWGraph2, 44, 56);
@@ -128,7 +128,7 @@ TEST_F(ChartPanelsTest, KnobsSetTheYRangeAtOnceAndResetScalePutsItBackAfterAZoom
 }
 
 TEST_F(ChartPanelsTest, ALowerKnobAtOrAboveTheUpperOneKeepsTheLastGoodRange) {
-    auto& w = *window;
+    auto& w = *main;
     w.CWpHmin->setValue(4);
     w.CWpHmax->setValue(10);
 
@@ -150,7 +150,7 @@ TEST_F(ChartPanelsTest, ALowerKnobAtOrAboveTheUpperOneKeepsTheLastGoodRange) {
 }
 
 TEST_F(ChartPanelsTest, PhSwitchSetsTheReadingFlagAndOffClearsBothPhLabels) {
-    auto& w = *window;
+    auto& w = *main;
     EXPECT_FALSE(w.state().PhReadingEnabled);
     w.cwbPh->setValue(true);
     EXPECT_TRUE(w.state().PhReadingEnabled);
@@ -173,7 +173,7 @@ TEST_F(ChartPanelsTest, PhSwitchSetsTheReadingFlagAndOffClearsBothPhLabels) {
 }
 
 TEST_F(ChartPanelsTest, SwitchingPhReadingOffGoesThroughTheToggle) {
-    auto& w = *window;
+    auto& w = *main;
     w.cwbPh->setValue(true);
     w.lblmV->setText(QStringLiteral("1"));
     w.lblpH->setText(QStringLiteral("2"));
@@ -186,7 +186,7 @@ TEST_F(ChartPanelsTest, SwitchingPhReadingOffGoesThroughTheToggle) {
 }
 
 TEST_F(ChartPanelsTest, SelectorPositionsMatchTheirLabelsAndTheStartStateAgrees) {
-    auto& w = *window;
+    auto& w = *main;
     for (Slide* selector : {w.GraphMode, w.CTDgraphMode}) {
         EXPECT_EQ(selector->positionLabels(),
                   QStringList(
@@ -214,7 +214,7 @@ TEST_F(ChartPanelsTest, SelectorPositionsMatchTheirLabelsAndTheStartStateAgrees)
 }
 
 TEST_F(ChartPanelsTest, CursorModeShowsOnlyCursorOneCentredOnTheVisibleRanges) {
-    auto& w = *window;
+    auto& w = *main;
     w.CWGraph1->setYRange(3, 5); // a zoom in force
     const double xCentre = (w.CWGraph1->xMin() + w.CWGraph1->xMax()) / 2;
 
@@ -232,8 +232,8 @@ TEST_F(ChartPanelsTest, CursorModeShowsOnlyCursorOneCentredOnTheVisibleRanges) {
 }
 
 TEST_F(ChartPanelsTest, ModesThreeZeroAndOneMoveOnlyWhatTheyName) {
-    StripChart& chart = *window->CWGraph2;
-    window->CTDgraphMode->setValue(2);
+    StripChart& chart = *main->CWGraph2;
+    main->CTDgraphMode->setValue(2);
     chart.dragCursorTo(1, At(10, 0, 0), 50);
 
     // Value 3: cursor 2 appears at the centre, cursor 1 stays.
@@ -265,11 +265,11 @@ TEST_F(ChartPanelsTest, ModesThreeZeroAndOneMoveOnlyWhatTheyName) {
     ChartPanels::SetChartMode(chart, 2.5);
     EXPECT_EQ(chart.interactionMode(), StripChart::Zoom);
     EXPECT_FALSE(chart.cursorVisible(1));
-    EXPECT_EQ(window->CWGraph1->interactionMode(), StripChart::Zoom);
+    EXPECT_EQ(main->CWGraph1->interactionMode(), StripChart::Zoom);
 }
 
 TEST_F(ChartPanelsTest, CursorOneMovesWriteTheReadoutAndCursorTwoMovesDoNot) {
-    auto& w = *window;
+    auto& w = *main;
     StationStatusBar& bar = *w.StatusBar1;
     w.CTDgraphMode->setValue(3);
     w.CWGraph2->dragCursorTo(1, At(14, 3, 7), 52.12346);

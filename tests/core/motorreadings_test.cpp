@@ -1,6 +1,6 @@
 // The once-a-second cycle on tmrRPM: pH, motor speeds and motor powers.
 
-#include "tests/core/busstation.h"
+#include "tests/support/mainwindow_fixture.h"
 #include "ui/widgets/statusbar.h"
 #include "ui/widgets/togglebutton.h"
 
@@ -10,10 +10,11 @@ using namespace corvale;
 
 namespace {
 
-class Readings : public BusStation {
+class Readings : public StationTest {
 protected:
     void SetUp() override {
-        BusStation::SetUp();
+        StationTest::SetUp();
+        makeOnBus();
         main->Timer1.setEnabled(true);
         main->tmrRPM.setEnabled(true);
     }

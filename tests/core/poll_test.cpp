@@ -1,7 +1,7 @@
 // The poll of module 9's digital inputs on Timer1: Label5, the two lamps and
 // the watchdog that closes a silent bus.
 
-#include "tests/core/busstation.h"
+#include "tests/support/mainwindow_fixture.h"
 #include "ui/widgets/indicatorlamp.h"
 #include "ui/widgets/statusbar.h"
 
@@ -11,10 +11,11 @@ using namespace corvale;
 
 namespace {
 
-class PollCycle : public BusStation {
+class PollCycle : public StationTest {
 protected:
     void SetUp() override {
-        BusStation::SetUp();
+        StationTest::SetUp();
+        makeOnBus();
         main->Timer1.setEnabled(true);
         main->tmrRPM.setEnabled(true);
     }
@@ -103,7 +104,7 @@ TEST_F(PollCycle, ATickOnAClosedPortReportsBothMessagesOnce) {
 }
 
 TEST_F(PollCycle, AMissingRedLightStillMarksThePortClosed) {
-    QFile::remove(dir.filePath(QStringLiteral("icons/redlight.bmp")));
+    QFile::remove(programDir.filePath(QStringLiteral("icons/redlight.bmp")));
     Poll(QByteArray());
     EXPECT_EQ(main->StatusBar1->panelText(4), QStringLiteral("Comm port closed"));
     EXPECT_FALSE(bus.isOpen());

@@ -2,7 +2,7 @@
 // window's menus, toolbar and the window's own controls.
 
 #include "logging/frmlogbf2.h"
-#include "tests/logging_gui/stationfixture.h"
+#include "tests/support/mainwindow_fixture.h"
 #include "ui/widgets/statusbar.h"
 
 #include <QAction>
@@ -35,9 +35,13 @@ QList<QByteArray> Lines(const QByteArray& bytes) {
     return lines;
 }
 
-class LoggerTest : public StationFixture {
+class LoggerTest : public StationTest {
 protected:
-    frmLogBF2* logger() { return window<frmLogBF2>("frmLogBF2"); }
+    void SetUp() override {
+        StationTest::SetUp();
+        make();
+    }
+    frmLogBF2* logger() { return find<frmLogBF2>("frmLogBF2"); }
 
     frmLogBF2& openLogger() {
         main->ToolbarButtonClick(QStringLiteral("start"));
@@ -354,7 +358,7 @@ TEST_F(LoggerTest, OkToANewFileClosesTheOldOneOnlyOnceTheNewOneIsReady) {
     EXPECT_TRUE(dialog.isVisible());
 
     // A new file that fails leaves the running log untouched.
-    op.fileAnswers.push_back(logPath("missing/dir.log"));
+    op.fileAnswers.push_back(logPath("missing/programDir.log"));
     dialog.cmdSelect->click();
     dialog.cmdExit->click();
     ASSERT_EQ(op.messages.size(), 1);

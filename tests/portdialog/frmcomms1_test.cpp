@@ -16,13 +16,13 @@ using namespace corvale;
 
 namespace {
 
-class PortDialogTest : public MainWindowTest {
+class PortDialogTest : public StationTest {
 protected:
     frmComms1& open() {
-        if (!window)
+        if (!main)
             make();
-        window->showComms();
-        frmComms1* d = window->commsDialog();
+        main->showComms();
+        frmComms1* d = main->commsDialog();
         EXPECT_NE(d, nullptr);
         return *d;
     }
@@ -41,7 +41,7 @@ protected:
         QTest::mouseClick(d.cmdUpdate, Qt::LeftButton);
         flushDeletes();
     }
-    QString panel4() const { return window->StatusBar1->panelText(4); }
+    QString panel4() const { return main->StatusBar1->panelText(4); }
 };
 
 } // namespace
@@ -62,7 +62,7 @@ TEST_F(PortDialogTest, LoadFillsTheListsAndSelectsThePortsSettings) {
     EXPECT_EQ(d.cboParity->currentText(), "None");
     EXPECT_EQ(d.cboStopBits->currentText(), "1");
 
-    // Opened from the main window, the title bar is empty.
+    // Opened from the main main, the title bar is empty.
     EXPECT_EQ(d.windowTitle(), "");
     EXPECT_EQ(d.findChild<QLabel*>("lblComm")->text(), "Port:");
     EXPECT_EQ(d.findChild<QLabel*>("lblBaudRate")->text(), "Baud Rate:");
@@ -75,7 +75,7 @@ TEST_F(PortDialogTest, LoadFillsTheListsAndSelectsThePortsSettings) {
 }
 
 TEST_F(PortDialogTest, UnknownParityOrBaudLeavesThatListEmptyAndUpdateRefuses) {
-    dgh.setSettings("600,x,8,1");
+    bus.setSettings("600,x,8,1");
     frmComms1& d = open();
     EXPECT_EQ(d.cboParity->currentIndex(), -1);
     EXPECT_EQ(d.cboBaud->currentIndex(), -1);
@@ -84,15 +84,15 @@ TEST_F(PortDialogTest, UnknownParityOrBaudLeavesThatListEmptyAndUpdateRefuses) {
     update(d);
     EXPECT_EQ(op.texts(), QStringList{"Must Select a Parity"});
     EXPECT_EQ(op.messages[0].caption, "Corvale2");
-    EXPECT_EQ(window->commsDialog(), &d); // still open
-    EXPECT_EQ(dgh.settings(), "600,x,8,1");
-    EXPECT_EQ(dgh.openCount, 0);
-    EXPECT_FALSE(window->Timer1.isEnabled());
+    EXPECT_EQ(main->commsDialog(), &d); // still open
+    EXPECT_EQ(bus.settings(), "600,x,8,1");
+    EXPECT_EQ(bus.openCount, 0);
+    EXPECT_FALSE(main->Timer1.isEnabled());
 }
 
 TEST_F(PortDialogTest, ValidationStopsAtTheFirstEmptyListInOrder) {
-    dgh.setPortNumber(0);
-    dgh.setSettings("");
+    bus.setPortNumber(0);
+    bus.setSettings("");
     frmComms1& d = open();
     for (QComboBox* box : {d.cboPort, d.cboBaud, d.cboDataBits, d.cboParity, d.cboStopBits})
         EXPECT_EQ(box->currentIndex(), -1) << box->objectName().toStdString();
@@ -109,39 +109,39 @@ TEST_F(PortDialogTest, ValidationStopsAtTheFirstEmptyListInOrder) {
         op.messages.clear();
         update(d);
         EXPECT_EQ(op.texts(), QStringList{expected[i]});
-        EXPECT_EQ(dgh.openCount, 0);
+        EXPECT_EQ(bus.openCount, 0);
         choose(picks[i].first, picks[i].second);
     }
     op.messages.clear();
     update(d);
     EXPECT_TRUE(op.messages.isEmpty());
-    EXPECT_EQ(dgh.portNumber(), 2);
+    EXPECT_EQ(bus.portNumber(), 2);
     // The empty settings text had no fields to keep; every one is chosen.
-    EXPECT_EQ(dgh.settings(), "2400,o,7,2");
-    EXPECT_TRUE(dgh.isOpen());
+    EXPECT_EQ(bus.settings(), "2400,o,7,2");
+    EXPECT_TRUE(bus.isOpen());
 }
 
 TEST_F(PortDialogTest, NonExistentPortIsReportedAndTheRestStillRuns) {
-    dgh.setOpenResult(SerialPort::OpenError::NoSuchPort);
+    bus.setOpenResult(SerialPort::OpenError::NoSuchPort);
     frmComms1& d = open();
     QPointer<frmComms1> guard(&d);
     update(d);
     EXPECT_EQ(op.texts(), QStringList{"Invalid ComPort #, please select another one."});
     EXPECT_EQ(op.messages[0].caption, "Corvale2");
     EXPECT_TRUE(guard.isNull());
-    EXPECT_EQ(window->commsDialog(), nullptr);
+    EXPECT_EQ(main->commsDialog(), nullptr);
     EXPECT_EQ(panel4(), "DGH Settings: COM 4,19200,n,8,1");
-    EXPECT_EQ(window->StatusBar1->panelPicturePath(4), window->iconPath("greenlight.bmp"));
-    EXPECT_TRUE(window->tmrRPM.isEnabled());
-    EXPECT_TRUE(window->Timer1.isEnabled());
-    EXPECT_FALSE(dgh.isOpen());
+    EXPECT_EQ(main->StatusBar1->panelPicturePath(4), main->iconPath("greenlight.bmp"));
+    EXPECT_TRUE(main->tmrRPM.isEnabled());
+    EXPECT_TRUE(main->Timer1.isEnabled());
+    EXPECT_FALSE(bus.isOpen());
 }
 
 TEST_F(PortDialogTest, PortInUseAndOtherOpenFailures) {
-    dgh.setOpenResult(SerialPort::OpenError::PortInUse);
+    bus.setOpenResult(SerialPort::OpenError::PortInUse);
     update(open());
     EXPECT_EQ(op.texts(), QStringList{"Port is already open, please select another one."});
-    EXPECT_TRUE(window->Timer1.isEnabled());
+    EXPECT_TRUE(main->Timer1.isEnabled());
 
     // Any other failure (no permission, the usual one) is said once, with
     // the device, the system's words and the fix; the panel stays red and
@@ -149,9 +149,9 @@ TEST_F(PortDialogTest, PortInUseAndOtherOpenFailures) {
     op.messages.clear();
     QTemporaryFile device;
     ASSERT_TRUE(device.open());
-    dgh.setDeviceName(device.fileName());
-    dgh.setErrorText(device.fileName() + ": Permission denied");
-    dgh.setOpenResult(SerialPort::OpenError::Other);
+    bus.setDeviceName(device.fileName());
+    bus.setErrorText(device.fileName() + ": Permission denied");
+    bus.setOpenResult(SerialPort::OpenError::Other);
     update(open());
     ASSERT_EQ(op.texts().size(), 1);
     const QString text = op.texts()[0];
@@ -160,11 +160,11 @@ TEST_F(PortDialogTest, PortInUseAndOtherOpenFailures) {
         << text.toStdString();
     EXPECT_TRUE(text.contains("belongs to the group \"" + QFileInfo(device).group() + "\""));
     EXPECT_TRUE(text.contains("then log out and log in again"));
-    EXPECT_EQ(window->commsDialog(), nullptr);
+    EXPECT_EQ(main->commsDialog(), nullptr);
     EXPECT_EQ(panel4(), "Comm port closed");
-    EXPECT_EQ(window->StatusBar1->panelPicturePath(4), window->iconPath("redlight.bmp"));
-    EXPECT_FALSE(window->Timer1.isEnabled());
-    EXPECT_FALSE(window->tmrRPM.isEnabled());
+    EXPECT_EQ(main->StatusBar1->panelPicturePath(4), main->iconPath("redlight.bmp"));
+    EXPECT_FALSE(main->Timer1.isEnabled());
+    EXPECT_FALSE(main->tmrRPM.isEnabled());
 }
 
 TEST_F(PortDialogTest, SuccessfulOpenStartsBothBusTimers) {
@@ -172,14 +172,14 @@ TEST_F(PortDialogTest, SuccessfulOpenStartsBothBusTimers) {
     choose(d.cboPort, "COM10");
     update(d);
     EXPECT_TRUE(op.messages.isEmpty());
-    EXPECT_TRUE(dgh.isOpen());
-    EXPECT_EQ(dgh.portNumber(), 10);
+    EXPECT_TRUE(bus.isOpen());
+    EXPECT_EQ(bus.portNumber(), 10);
     EXPECT_EQ(panel4(), "DGH Settings: COM 10,19200,n,8,1");
-    EXPECT_TRUE(window->tmrRPM.isEnabled());
-    EXPECT_TRUE(window->Timer1.isEnabled());
-    EXPECT_TRUE(window->tmrRPM.isTicking());
-    EXPECT_TRUE(window->Timer1.isTicking());
-    EXPECT_FALSE(window->tmrPlot.isEnabled());
+    EXPECT_TRUE(main->tmrRPM.isEnabled());
+    EXPECT_TRUE(main->Timer1.isEnabled());
+    EXPECT_TRUE(main->tmrRPM.isTicking());
+    EXPECT_TRUE(main->Timer1.isTicking());
+    EXPECT_FALSE(main->tmrPlot.isEnabled());
 }
 
 TEST_F(PortDialogTest, ChosenSettingsRoundTripThroughThePort) {
@@ -190,8 +190,8 @@ TEST_F(PortDialogTest, ChosenSettingsRoundTripThroughThePort) {
     choose(d.cboStopBits, "2");
     choose(d.cboPort, "COM1");
     update(d);
-    EXPECT_EQ(dgh.settings(), "9600,e,7,2");
-    EXPECT_EQ(dgh.portNumber(), 1);
+    EXPECT_EQ(bus.settings(), "9600,e,7,2");
+    EXPECT_EQ(bus.portNumber(), 1);
     EXPECT_EQ(panel4(), "DGH Settings: COM 1,9600,e,7,2");
 
     frmComms1& again = open();
@@ -205,29 +205,29 @@ TEST_F(PortDialogTest, ChosenSettingsRoundTripThroughThePort) {
 
 TEST_F(PortDialogTest, UpdatingAnOpenPortClosesItFirst) {
     make();
-    dgh.open();
+    bus.open();
     QStringList events;
-    dgh.onClose = [&] { events << QStringLiteral("close ") + dgh.settings(); };
+    bus.onClose = [&] { events << QStringLiteral("close ") + bus.settings(); };
     frmComms1& d = open();
     choose(d.cboBaud, "38400");
     update(d);
     EXPECT_EQ(events, QStringList{"close 19200,n,8,1"});
-    EXPECT_EQ(dgh.openCount, 2);
-    EXPECT_TRUE(dgh.isOpen());
-    EXPECT_EQ(dgh.settings(), "38400,n,8,1");
+    EXPECT_EQ(bus.openCount, 2);
+    EXPECT_TRUE(bus.isOpen());
+    EXPECT_EQ(bus.settings(), "38400,n,8,1");
 }
 
 TEST_F(PortDialogTest, MissingGreenLightLeavesThePictureAndDoesTheRest) {
     make(false);
     QDir(programDir.path()).mkpath("icons");
     writeLight("redlight.bmp", Qt::red);
-    ASSERT_TRUE(window->StatusBar1->setPanelPicture(4, window->iconPath("redlight.bmp")));
+    ASSERT_TRUE(main->StatusBar1->setPanelPicture(4, main->iconPath("redlight.bmp")));
     update(open());
     EXPECT_TRUE(op.messages.isEmpty());
-    EXPECT_EQ(window->StatusBar1->panelPicturePath(4), window->iconPath("redlight.bmp"));
+    EXPECT_EQ(main->StatusBar1->panelPicturePath(4), main->iconPath("redlight.bmp"));
     EXPECT_EQ(panel4(), "DGH Settings: COM 4,19200,n,8,1");
-    EXPECT_TRUE(window->Timer1.isEnabled());
-    EXPECT_TRUE(dgh.isOpen());
+    EXPECT_TRUE(main->Timer1.isEnabled());
+    EXPECT_TRUE(bus.isOpen());
 }
 
 TEST_F(PortDialogTest, CloseBoxAppliesNothingAndTheNextShowLoadsAfresh) {
@@ -237,36 +237,36 @@ TEST_F(PortDialogTest, CloseBoxAppliesNothingAndTheNextShowLoadsAfresh) {
     d.close();
     flushDeletes();
     EXPECT_TRUE(guard.isNull());
-    EXPECT_EQ(dgh.settings(), "19200,n,8,1");
-    EXPECT_EQ(dgh.openCount, 0);
-    EXPECT_FALSE(window->Timer1.isEnabled());
+    EXPECT_EQ(bus.settings(), "19200,n,8,1");
+    EXPECT_EQ(bus.openCount, 0);
+    EXPECT_FALSE(main->Timer1.isEnabled());
     EXPECT_EQ(panel4(), "");
     EXPECT_EQ(open().cboBaud->currentText(), "19200");
 }
 
 TEST_F(PortDialogTest, CommDeviceStoresItsCaptionForTheNextLoad) {
     make();
-    EXPECT_FALSE(frmComms1::CommDevice(*window, 4));
-    EXPECT_FALSE(frmComms1::CommDevice(*window, -1));
-    EXPECT_EQ(window->commsDialog(), nullptr);
+    EXPECT_FALSE(frmComms1::CommDevice(*main, 4));
+    EXPECT_FALSE(frmComms1::CommDevice(*main, -1));
+    EXPECT_EQ(main->commsDialog(), nullptr);
 
     const QStringList captions{"DVL Port Settings", "ROV Lat/Long. Port Settings",
                                "Toolsled Port Settings", "Ship Lat/Long. Port Settings"};
     for (int device = 0; device < 4; ++device) {
-        ASSERT_TRUE(frmComms1::CommDevice(*window, device));
-        ASSERT_NE(window->commsDialog(), nullptr);
-        EXPECT_EQ(window->commsDialog()->windowTitle(), captions[device]);
-        window->commsDialog()->close();
+        ASSERT_TRUE(frmComms1::CommDevice(*main, device));
+        ASSERT_NE(main->commsDialog(), nullptr);
+        EXPECT_EQ(main->commsDialog()->windowTitle(), captions[device]);
+        main->commsDialog()->close();
         flushDeletes();
     }
     // A dialog that is already visible keeps its title.
-    frmComms1::CommDevice(*window, 0);
-    frmComms1::CommDevice(*window, 2);
-    EXPECT_EQ(window->commsDialog()->windowTitle(), "DVL Port Settings");
-    EXPECT_EQ(window->findChildren<frmComms1*>().size(), 1);
+    frmComms1::CommDevice(*main, 0);
+    frmComms1::CommDevice(*main, 2);
+    EXPECT_EQ(main->commsDialog()->windowTitle(), "DVL Port Settings");
+    EXPECT_EQ(main->findChildren<frmComms1*>().size(), 1);
     // An unknown device keeps the stored caption.
-    frmComms1::CommDevice(*window, 9);
-    EXPECT_EQ(window->commDeviceCaption(), "Toolsled Port Settings");
+    frmComms1::CommDevice(*main, 9);
+    EXPECT_EQ(main->commDeviceCaption(), "Toolsled Port Settings");
 }
 
 TEST_F(PortDialogTest, PortListTellsWhichDeviceEachNumberOpens) {

@@ -34,13 +34,13 @@ QString FrameCaption(const QWidget* label) {
     return QStringLiteral("<no frame>");
 }
 
-QRect InWindow(const QWidget* w, const QWidget* window) {
-    return QRect(w->mapTo(window, QPoint(0, 0)), w->size());
+QRect InWindow(const QWidget* w, const QWidget* main) {
+    return QRect(w->mapTo(main, QPoint(0, 0)), w->size());
 }
 
 } // namespace
 
-TEST_F(MainWindowTest, EveryNamedElementCarriesItsNameCaptionAndInitialText) {
+TEST_F(StationTest, EveryNamedElementCarriesItsNameCaptionAndInitialText) {
     frmMain& w = make();
     EXPECT_EQ(w.windowTitle(), "Corvale II");
     EXPECT_EQ(w.objectName(), "frmMain");
@@ -122,7 +122,7 @@ TEST_F(MainWindowTest, EveryNamedElementCarriesItsNameCaptionAndInitialText) {
     EXPECT_EQ(w.Label5->parentWidget(), w.Toolbar1);
 }
 
-TEST_F(MainWindowTest, ScalesRangesAndModePositionsAreThoseOfTheLayout) {
+TEST_F(StationTest, ScalesRangesAndModePositionsAreThoseOfTheLayout) {
     frmMain& w = make();
     EXPECT_EQ(w.sldThruster->minimum(), 0);
     EXPECT_EQ(w.sldThruster->maximum(), 1000);
@@ -155,7 +155,7 @@ TEST_F(MainWindowTest, ScalesRangesAndModePositionsAreThoseOfTheLayout) {
     EXPECT_EQ(w.GraphMode->value(), 2);
 }
 
-TEST_F(MainWindowTest, AfterStartOnlyTheLoggerTimerRunsAndThePortsAreClosed) {
+TEST_F(StationTest, AfterStartOnlyTheLoggerTimerRunsAndThePortsAreClosed) {
     frmMain& w = make();
     EXPECT_EQ(w.state().CalSlope, 4.5);
     EXPECT_EQ(w.state().CalOffset, 2.5);
@@ -172,15 +172,15 @@ TEST_F(MainWindowTest, AfterStartOnlyTheLoggerTimerRunsAndThePortsAreClosed) {
     EXPECT_EQ(w.tmrlogger.interval(), 0);
     EXPECT_FALSE(w.tmrlogger.isTicking());
 
-    EXPECT_FALSE(dgh.isOpen());
+    EXPECT_FALSE(bus.isOpen());
     EXPECT_FALSE(ctd.isOpen());
-    EXPECT_EQ(dgh.openCount + ctd.openCount, 0);
-    EXPECT_EQ(dgh.receiveThreshold(), 0);
-    EXPECT_EQ(dgh.readLength(), 0);
+    EXPECT_EQ(bus.openCount + ctd.openCount, 0);
+    EXPECT_EQ(bus.receiveThreshold(), 0);
+    EXPECT_EQ(bus.readLength(), 0);
     EXPECT_EQ(ctd.receiveThreshold(), 1);
     EXPECT_EQ(ctd.readLength(), 1);
-    EXPECT_EQ(dgh.portNumber(), 4);
-    EXPECT_EQ(dgh.settings(), "19200,n,8,1");
+    EXPECT_EQ(bus.portNumber(), 4);
+    EXPECT_EQ(bus.settings(), "19200,n,8,1");
 
     EXPECT_EQ(w.CWKnobCTDmin->value(), 44);
     EXPECT_EQ(w.CWKnobCTDmax->value(), 56);
@@ -190,7 +190,7 @@ TEST_F(MainWindowTest, AfterStartOnlyTheLoggerTimerRunsAndThePortsAreClosed) {
     EXPECT_EQ(w.StatusBar1->panelCount(), 4);
 }
 
-TEST_F(MainWindowTest, MenusHoldTheirItemsInOrderWithoutShortcuts) {
+TEST_F(StationTest, MenusHoldTheirItemsInOrderWithoutShortcuts) {
     frmMain& w = make();
     const QList<QAction*> menus = w.menuBar()->actions();
     ASSERT_EQ(menus.size(), 5);
@@ -229,7 +229,7 @@ TEST_F(MainWindowTest, MenusHoldTheirItemsInOrderWithoutShortcuts) {
     EXPECT_EQ(w.mnuLogging->actions().indexOf(w.mnuStop), 1);
 }
 
-TEST_F(MainWindowTest, ToolbarHasFourKeyedButtonsWithTipsAndImages) {
+TEST_F(StationTest, ToolbarHasFourKeyedButtonsWithTipsAndImages) {
     frmMain& w = make();
     QList<QAction*> keyed;
     for (QAction* a : w.Toolbar1->actions())
@@ -250,7 +250,7 @@ TEST_F(MainWindowTest, ToolbarHasFourKeyedButtonsWithTipsAndImages) {
     EXPECT_TRUE(keyed[1]->isEnabled());
 }
 
-TEST_F(MainWindowTest, ToolbarKeysAreComparedExactly) {
+TEST_F(StationTest, ToolbarKeysAreComparedExactly) {
     frmMain& w = make();
     for (const char* key : {"COMMS", "Comms", "comms ", "", "about", "exit"})
         w.ToolbarButtonClick(QString::fromLatin1(key));
@@ -270,7 +270,7 @@ TEST_F(MainWindowTest, ToolbarKeysAreComparedExactly) {
     EXPECT_FALSE(w.commsDialog()->isModal());
 }
 
-TEST_F(MainWindowTest, ShowingADialogTwiceKeepsOneInstanceWithItsLists) {
+TEST_F(StationTest, ShowingADialogTwiceKeepsOneInstanceWithItsLists) {
     frmMain& w = make();
     w.show();
     w.mnuDGHcomm->trigger();
@@ -294,13 +294,13 @@ TEST_F(MainWindowTest, ShowingADialogTwiceKeepsOneInstanceWithItsLists) {
     EXPECT_FALSE(about->isModal());
 }
 
-TEST_F(MainWindowTest, ExitClosesThroughTheShutdownBusPortFirst) {
+TEST_F(StationTest, ExitClosesThroughTheShutdownBusPortFirst) {
     frmMain& w = make();
     w.show();
     QStringList closed;
-    dgh.onClose = [&] { closed << "MSComm1"; };
+    bus.onClose = [&] { closed << "MSComm1"; };
     ctd.onClose = [&] { closed << "MSCommCTD"; };
-    dgh.open();
+    bus.open();
     ctd.open();
     w.mnuDGHcomm->trigger();
     w.mnuAbout->trigger();
@@ -310,35 +310,35 @@ TEST_F(MainWindowTest, ExitClosesThroughTheShutdownBusPortFirst) {
     w.mnuExit->trigger();
     EXPECT_FALSE(w.isVisible());
     EXPECT_EQ(closed, QStringList({"MSComm1", "MSCommCTD"}));
-    EXPECT_FALSE(dgh.isOpen());
+    EXPECT_FALSE(bus.isOpen());
     EXPECT_FALSE(ctd.isOpen());
-    // Dialogs close with the main window, applying nothing.
+    // Dialogs close with the main main, applying nothing.
     flushDeletes();
     EXPECT_TRUE(comms.isNull());
     EXPECT_TRUE(about.isNull());
-    EXPECT_EQ(dgh.openCount, 1);
+    EXPECT_EQ(bus.openCount, 1);
     EXPECT_FALSE(w.Timer1.isEnabled());
 
     // The shutdown runs once: destroying the window closes nothing again.
-    window.reset();
+    main.reset();
     EXPECT_EQ(closed.size(), 2);
 }
 
-TEST_F(MainWindowTest, ClosingWithNeitherPortOpenOnlyClosesTheWindow) {
+TEST_F(StationTest, ClosingWithNeitherPortOpenOnlyClosesTheWindow) {
     frmMain& w = make();
     w.show();
     EXPECT_TRUE(w.close());
-    window.reset();
-    EXPECT_EQ(dgh.closeCount, 0);
+    main.reset();
+    EXPECT_EQ(bus.closeCount, 0);
     EXPECT_EQ(ctd.closeCount, 0);
 }
 
-TEST_F(MainWindowTest, IconPathIsUnderTheProgramFolder) {
+TEST_F(StationTest, IconPathIsUnderTheProgramFolder) {
     frmMain& w = make();
     EXPECT_EQ(w.iconPath("greenlight.bmp"), programDir.path() + "/icons/greenlight.bmp");
 }
 
-TEST_F(MainWindowTest, LayoutFitsA1280By800ScreenInItsOrder) {
+TEST_F(StationTest, LayoutFitsA1280By800ScreenInItsOrder) {
     frmMain& w = make();
     const QSize min = w.minimumSizeHint().expandedTo(w.minimumSize());
     EXPECT_LE(min.width(), 1280);
@@ -365,7 +365,7 @@ TEST_F(MainWindowTest, LayoutFitsA1280By800ScreenInItsOrder) {
         EXPECT_LT(InWindow(row[i - 1], &w).right(), InWindow(row[i], &w).left()) << i;
     EXPECT_LT(thruster.right(), InWindow(w.cwWave, &w).left());
     EXPECT_LT(chart.right(), InWindow(w.CWGraph2, &w).left());
-    // Charts get the room that is left, and every control is inside the window.
+    // Charts get the room that is left, and every control is inside the main.
     EXPECT_GE(chart.height(), 250);
     for (QWidget* c : std::initializer_list<QWidget*>{w.CWpHmin, w.CWpHmax, w.GraphMode, w.cwbPh,
                                                       w.CWKnobCTDmax, w.cwCTDflag, w.CTDgraphMode,
