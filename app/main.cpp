@@ -6,6 +6,7 @@
 #include "core/startup.h"
 #include "ui/mainwindow.h"
 #include "ui/qtoperator.h"
+#include "ui/windowgeometry.h"
 
 #include <QApplication>
 #include <QScreen>
@@ -55,10 +56,14 @@ int main(int argc, char** argv) {
     frmMain window(Platform{dgh, ctd, clock, op, dataDir});
     op.setParentWidget(&window);
 
-    QSize size(1280, 800);
-    if (const QScreen* screen = QApplication::primaryScreen())
-        size = size.boundedTo(screen->availableGeometry().size());
-    window.resize(size);
+    if (!RestoreWindowGeometry(window)) {
+        QSize size(1280, 800);
+        if (const QScreen* screen = QApplication::primaryScreen())
+            size = size.boundedTo(screen->availableGeometry().size());
+        window.resize(size);
+    }
     window.show();
-    return app.exec();
+    const int status = app.exec();
+    SaveWindowGeometry(window);
+    return status;
 }
