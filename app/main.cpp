@@ -3,18 +3,45 @@
 
 #include "core/clock.h"
 #include "core/qtserialport.h"
+#include "core/startup.h"
 #include "ui/mainwindow.h"
 #include "ui/qtoperator.h"
+#include "ui/windowgeometry.h"
 
 #include <QApplication>
 #include <QScreen>
 
+#include <cstdio>
+
 using namespace corvale;
 
+namespace {
+
+// Prints what the command line asked for; the exit status.
+int Answer(const StartRequest& request) {
+    const bool bad = request.action == StartRequest::Action::BadUsage;
+    std::fputs(request.text.toLocal8Bit().constData(), bad ? stderr : stdout);
+    return bad ? 2 : 0;
+}
+
+} // namespace
+
 int main(int argc, char** argv) {
+    QCoreApplication::setApplicationName(QStringLiteral("Corvale2"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(CORVALE_VERSION));
+    {
+        // --help and --version are answered before the window system is
+        // opened, so they work without a display.
+        const QCoreApplication probe(argc, argv);
+        const StartRequest request = ReadCommandLine(QCoreApplication::arguments(), false);
+        if (request.action != StartRequest::Action::Run)
+            return Answer(request);
+    }
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Corvale2"));
-    QApplication::setApplicationVersion(QStringLiteral("1.0.0"));
+    // Qt has taken its own options out; anything left is a mistake.
+    if (const StartRequest request = ReadCommandLine(QApplication::arguments(), true);
+        request.action != StartRequest::Action::Run)
+        return Answer(request);
 
     QtSerialPort dgh(4, QStringLiteral("19200,n,8,1"));
     QtSerialPort ctd(5, QStringLiteral("9600,n,8,1"));
@@ -23,13 +50,20 @@ int main(int argc, char** argv) {
     RealClock clock;
     QtOperator op;
 
-    frmMain window(Platform{dgh, ctd, clock, op, QApplication::applicationDirPath()});
+    // A build tree keeps icons/ beside the program, an install under share/.
+    const QString dataDir =
+        ProgramDataDir(QApplication::applicationDirPath(), QStringLiteral(CORVALE_DATA_FROM_BIN));
+    frmMain window(Platform{dgh, ctd, clock, op, dataDir});
     op.setParentWidget(&window);
 
-    QSize size(1280, 800);
-    if (const QScreen* screen = QApplication::primaryScreen())
-        size = size.boundedTo(screen->availableGeometry().size());
-    window.resize(size);
+    if (!RestoreWindowGeometry(window)) {
+        QSize size(1280, 800);
+        if (const QScreen* screen = QApplication::primaryScreen())
+            size = size.boundedTo(screen->availableGeometry().size());
+        window.resize(size);
+    }
     window.show();
-    return app.exec();
+    const int status = app.exec();
+    SaveWindowGeometry(window);
+    return status;
 }

@@ -4,6 +4,7 @@
 
 #include <QCloseEvent>
 #include <QFormLayout>
+#include <QKeyEvent>
 #include <QLineEdit>
 
 namespace corvale {
@@ -56,6 +57,14 @@ CalTexts frmpHcal::texts() const {
 void frmpHcal::closeEvent(QCloseEvent* event) {
     emit closedByOperator();
     event->accept();
+}
+
+void frmpHcal::keyPressEvent(QKeyEvent* event) {
+    if (event->matches(QKeySequence::Cancel)) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 } // namespace corvale

@@ -32,6 +32,8 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // Escape closes the window as its close box does.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void LoadStep();

@@ -1,6 +1,7 @@
 #pragma once
 // The per-user settings store: application "Corvale". Sections: "CalData"
-// (the stored calibration) and "Ports" (COM number to device).
+// (the stored calibration), "Ports" (COM number to device) and "Window"
+// (the main window's size and place).
 // Tests and scripts/run point it elsewhere with XDG_CONFIG_HOME or
 // QSettings::setPath.
 

@@ -10,6 +10,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -23,6 +24,32 @@ QRadioButton* MakeOption(const QString& name, const QString& caption, QWidget* p
     option->setObjectName(name);
     return option;
 }
+
+// A path shortened in the middle to the label's width, so a long one
+// neither widens the window nor loses its file name.
+class PathLabel : public QLabel {
+public:
+    using QLabel::QLabel;
+    void setPath(const QString& path) {
+        path_ = path;
+        setToolTip(path);
+        elide();
+    }
+    QSize minimumSizeHint() const override { return {0, QLabel::minimumSizeHint().height()}; }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override {
+        QLabel::resizeEvent(event);
+        elide();
+    }
+
+private:
+    void elide() {
+        const int room = contentsRect().width();
+        setText(room > 0 ? fontMetrics().elidedText(path_, Qt::ElideMiddle, room) : path_);
+    }
+    QString path_;
+};
 } // namespace
 
 frmLogBF2::frmLogBF2(StationState& state, Operator& operatorUi, QWidget* parent)
@@ -47,6 +74,11 @@ frmLogBF2::frmLogBF2(StationState& state, Operator& operatorUi, QWidget* parent)
     cmdSelect->setObjectName(QStringLiteral("cmdSelect"));
     cmdExit = new QPushButton(QStringLiteral("OK"), this);
     cmdExit->setObjectName(QStringLiteral("cmdExit"));
+    auto* fileName = new PathLabel(this);
+    fileName->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    fileName->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    lblFileName = fileName;
+    lblFileName->setObjectName(QStringLiteral("lblFileName"));
 
     // Two independent groups, one choice in each; none chosen until loaded.
     datafileGroup_ = new QButtonGroup(this);
@@ -74,6 +106,7 @@ frmLogBF2::frmLogBF2(StationState& state, Operator& operatorUi, QWidget* parent)
     layout->addWidget(frame);
     layout->addLayout(modeLayout);
     layout->addLayout(buttonLayout);
+    layout->addWidget(lblFileName);
 
     connect(datafileGroup_, &QButtonGroup::idClicked, this, [this](int) { OptionStep(); });
     connect(cmdSelect, &QPushButton::clicked, this, [this] { SelectFileStep(); });
@@ -88,6 +121,13 @@ void frmLogBF2::LoadStep() {
     for (int ms : kLogIntervalsMs)
         cmbInterval->addItem(NumberText(ms / 1000.0));
     cmbInterval->setCurrentIndex(-1);
+    ShowFileName();
+}
+
+void frmLogBF2::ShowFileName() {
+    static_cast<PathLabel*>(lblFileName)
+        ->setPath(state_.LogFileName.isEmpty() ? QStringLiteral("No file selected")
+                                               : state_.LogFileName);
 }
 
 void frmLogBF2::OptionStep() {
@@ -107,6 +147,7 @@ void frmLogBF2::SelectFileStep() {
         state_.LogFileName = name;
         cmdExit->setEnabled(true);
     }
+    ShowFileName();
 }
 
 std::optional<int> frmLogBF2::selectedIntervalMs() const {
@@ -119,6 +160,14 @@ std::optional<int> frmLogBF2::selectedIntervalMs() const {
 void frmLogBF2::closeEvent(QCloseEvent* event) {
     emit closedByOperator();
     event->accept();
+}
+
+void frmLogBF2::keyPressEvent(QKeyEvent* event) {
+    if (event->matches(QKeySequence::Cancel)) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 } // namespace corvale

@@ -10,6 +10,7 @@
 
 class QButtonGroup;
 class QComboBox;
+class QLabel;
 class QPushButton;
 class QRadioButton;
 
@@ -30,6 +31,9 @@ public:
     QComboBox* cmbInterval = nullptr;
     QPushButton* cmdSelect = nullptr;
     QPushButton* cmdExit = nullptr;
+    // The chosen file's path below the file row, shortened in the middle
+    // when narrow (its tooltip holds it whole).
+    QLabel* lblFileName = nullptr;
 
     // The logging interval of the selected list position; none selected: empty.
     std::optional<int> selectedIntervalMs() const;
@@ -44,9 +48,12 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // Escape closes the window as its close box does.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void LoadStep();
+    void ShowFileName();
 
     StationState& state_;
     Operator& operator_;

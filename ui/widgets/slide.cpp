@@ -44,6 +44,17 @@ public:
             setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
     }
 
+    // Labelled positions (few, each a choice) get the room to show them all.
+    QSize minimumSizeHint() const override {
+        if (slider_->orientation() == Qt::Horizontal)
+            return {0, sizeHint().height()};
+        const int handle = slider_->style()->pixelMetric(QStyle::PM_SliderLength, nullptr, slider_);
+        qsizetype labelled = 0;
+        for (const Tick& t : ticks_)
+            labelled += t.text.isEmpty() ? 0 : 1;
+        return {sizeHint().width(), int(labelled) * QFontMetrics(font()).height() + handle};
+    }
+
     QSize sizeHint() const override {
         const QFontMetrics fm(font());
         if (slider_->orientation() == Qt::Horizontal)
@@ -54,11 +65,72 @@ public:
         return {kMajorLength + 4 + widest + 2, 60};
     }
 
+    struct Label {
+        QString text;
+        QRect rect; // in the scale's coordinates
+    };
+
+    // The labels as painted at the current size: all of them where they
+    // fit, else every second, fifth ... (strides that keep both ends
+    // labelled), else the first alone, so no two run together.
+    QList<Label> labels() const {
+        QList<QPair<int, Label>> placed; // along the scale, label
+        for (const Tick& t : ticks_) {
+            if (t.text.isEmpty())
+                continue;
+            const int at = along(t.position);
+            placed.append({at, {t.text, labelRect(at, t.text)}});
+        }
+        // By place on the scale; rectangles pushed against an end may tie.
+        std::stable_sort(placed.begin(), placed.end(),
+                         [](const auto& a, const auto& b) { return a.first < b.first; });
+        QList<Label> all;
+        for (const auto& p : placed)
+            all.append(p.second);
+        const bool horizontal = slider_->orientation() == Qt::Horizontal;
+        const int gap = horizontal ? QFontMetrics(font()).horizontalAdvance(QLatin1Char(' ')) : 0;
+        const auto apart = [&](const QRect& a, const QRect& b) {
+            return horizontal ? a.x() + a.width() + gap <= b.x() : a.y() + a.height() <= b.y();
+        };
+        const qsizetype n = all.size();
+        for (qsizetype stride = 1; stride < n; ++stride) {
+            if ((n - 1) % stride != 0)
+                continue;
+            bool fits = true;
+            for (qsizetype i = stride; i < n && fits; i += stride)
+                fits = apart(all[i - stride].rect, all[i].rect);
+            if (!fits)
+                continue;
+            QList<Label> shown;
+            for (qsizetype i = 0; i < n; i += stride)
+                shown.append(all[i]);
+            return shown;
+        }
+        return all.mid(0, 1);
+    }
+
 protected:
     void paintEvent(QPaintEvent*) override {
         QPainter p(this);
         p.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled,
                                  QPalette::WindowText));
+        const bool horizontal = slider_->orientation() == Qt::Horizontal;
+        for (const Tick& t : ticks_) {
+            const int at = along(t.position);
+            const int tick = t.major ? kMajorLength : kMinorLength;
+            if (horizontal)
+                p.drawLine(at, 0, at, tick);
+            else
+                p.drawLine(0, at, tick, at);
+        }
+        const int ascent = QFontMetrics(font()).ascent();
+        for (const Label& l : labels())
+            p.drawText(l.rect.x(), l.rect.y() + ascent, l.text);
+    }
+
+private:
+    // Where a slider position sits along the scale, in pixels.
+    int along(int position) const {
         const bool horizontal = slider_->orientation() == Qt::Horizontal;
         const QPoint origin = mapFromGlobal(slider_->mapToGlobal(QPoint(0, 0)));
         const int handle = slider_->style()->pixelMetric(QStyle::PM_SliderLength, nullptr, slider_);
@@ -67,32 +139,24 @@ protected:
         // The same reading of "upside down" as the slider's own style.
         const bool upsideDown =
             horizontal ? slider_->invertedAppearance() : !slider_->invertedAppearance();
-        const QFontMetrics fm(font());
-        for (const Tick& t : ticks_) {
-            const int along =
-                (horizontal ? origin.x() : origin.y()) + handle / 2 +
-                QStyle::sliderPositionFromValue(slider_->minimum(), slider_->maximum(), t.position,
-                                                span, upsideDown);
-            const int tick = t.major ? kMajorLength : kMinorLength;
-            if (horizontal) {
-                p.drawLine(along, 0, along, tick);
-                if (!t.text.isEmpty()) {
-                    const int w = fm.horizontalAdvance(t.text);
-                    const int x = std::clamp(along - w / 2, 0, std::max(0, width() - w));
-                    p.drawText(x, kMajorLength + 2 + fm.ascent(), t.text);
-                }
-            } else {
-                p.drawLine(0, along, tick, along);
-                if (!t.text.isEmpty()) {
-                    const int y = std::clamp(along + fm.ascent() / 2 - 1, fm.ascent(),
-                                             std::max(fm.ascent(), height() - fm.descent()));
-                    p.drawText(kMajorLength + 4, y, t.text);
-                }
-            }
-        }
+        return (horizontal ? origin.x() : origin.y()) + handle / 2 +
+               QStyle::sliderPositionFromValue(slider_->minimum(), slider_->maximum(), position,
+                                               span, upsideDown);
     }
 
-private:
+    // A label centred on its tick, kept inside the scale.
+    QRect labelRect(int at, const QString& text) const {
+        const QFontMetrics fm(font());
+        const int w = fm.horizontalAdvance(text);
+        if (slider_->orientation() == Qt::Horizontal) {
+            const int x = std::clamp(at - w / 2, 0, std::max(0, width() - w));
+            return {x, kMajorLength + 2, w, fm.height()};
+        }
+        const int baseline = std::clamp(at + fm.ascent() / 2 - 1, fm.ascent(),
+                                        std::max(fm.ascent(), height() - fm.descent()));
+        return {kMajorLength + 4, baseline - fm.ascent(), w, fm.height()};
+    }
+
     static constexpr int kMajorLength = 7;
     static constexpr int kMinorLength = 4;
     QSlider* slider_;
@@ -164,7 +228,15 @@ Slide::Slide(const QString& name, const QList<QPair<QString, int>>& positions,
     build(orientation, new SlideScale(slider_, ticks, this));
 }
 
+QList<QPair<QString, QRect>> Slide::scaleLabels() const {
+    QList<QPair<QString, QRect>> shown;
+    for (const auto& l : static_cast<const SlideScale*>(scale_)->labels())
+        shown.append({l.text, l.rect.translated(scale_->pos())});
+    return shown;
+}
+
 void Slide::build(Qt::Orientation orientation, QWidget* scale) {
+    scale_ = scale;
     auto* layout = new QBoxLayout(
         orientation == Qt::Horizontal ? QBoxLayout::TopToBottom : QBoxLayout::LeftToRight, this);
     layout->setContentsMargins(0, 0, 0, 0);

@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QPair>
+#include <QRect>
 #include <QWidget>
 
 class QSlider;
@@ -31,6 +32,10 @@ public:
     QSlider* slider() const { return slider_; }
     double majorTick() const { return majorTick_; }
     double minorTick() const { return minorTick_; }
+    // The scale's texts as painted at the current size, each with its
+    // rectangle in the slide's coordinates. Where all would run together
+    // only every second, fifth ... is shown.
+    QList<QPair<QString, QRect>> scaleLabels() const;
 signals:
     void valueChanged(double value);
 
@@ -39,6 +44,7 @@ private:
     void build(Qt::Orientation orientation, QWidget* scale);
     int positionFor(double v) const;
     QSlider* slider_ = nullptr;
+    QWidget* scale_ = nullptr;
     double min_ = 0;
     double max_ = 0;
     double value_ = 0;

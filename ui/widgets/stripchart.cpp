@@ -5,6 +5,7 @@
 #include <QVBoxLayout>
 #include <qcustomplot.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 
@@ -16,17 +17,28 @@ constexpr double kSecondsPerDay = 86400.0;
 // How close (in pixels) a press must come to a cursor's line to grab it.
 constexpr double kGrabDistance = 6.0;
 
-// Ticks at readable whole-second steps of the time of day, labelled hh:mm:ss.
+// Ticks at readable whole-second steps of the time of day, labelled hh:mm:ss,
+// never closer than a label's width and a gap, so narrow charts show fewer
+// labels instead of running them together.
 class TimeOfDayTicker : public QCPAxisTicker {
+public:
+    explicit TimeOfDayTicker(QCPAxis* axis) : axis_(axis) {}
+
 protected:
     double getTickStep(const QCPRange& range) override {
         static const QVector<double> steps = {1,    2,    5,     10,    15,    30,
                                               60,   120,  300,   600,   900,   1800,
                                               3600, 7200, 10800, 21600, 43200, 86400};
-        const double target = range.size() * kSecondsPerDay / std::max(1, tickCount());
-        if (target > kSecondsPerDay)
-            return std::ceil(target / kSecondsPerDay);
-        return pickClosest(target, steps) / kSecondsPerDay;
+        const double seconds = range.size() * kSecondsPerDay;
+        const double target = seconds / std::max(1, tickCount());
+        double step = target > kSecondsPerDay ? std::ceil(target / kSecondsPerDay) * kSecondsPerDay
+                                              : pickClosest(target, steps);
+        const double least = seconds * labelPitch() / std::max(1, axisLength());
+        if (step < least) {
+            const auto it = std::lower_bound(steps.cbegin(), steps.cend(), least);
+            step = it != steps.cend() ? *it : std::ceil(least / kSecondsPerDay) * kSecondsPerDay;
+        }
+        return step / kSecondsPerDay;
     }
 
     int getSubTickCount(double tickStep) override {
@@ -54,6 +66,31 @@ protected:
     QString getTickLabel(double tick, const QLocale&, QChar, int) override {
         return FormatDayFraction(tick);
     }
+
+private:
+    // Pixels from one label's start to the next one's: the widest hh:mm:ss
+    // and two spaces.
+    int labelPitch() const {
+        const QFontMetrics fm(axis_->tickLabelFont());
+        int digit = 0;
+        for (char c = '0'; c <= '9'; ++c)
+            digit = std::max(digit, fm.horizontalAdvance(QLatin1Char(c)));
+        return 6 * digit + 2 * fm.horizontalAdvance(QLatin1Char(':')) +
+               2 * fm.horizontalAdvance(QLatin1Char(' '));
+    }
+
+    // Ticks are set up before the layout; the plot's width less the last
+    // margins covers a shrink, the last axis width a growth.
+    int axisLength() const {
+        const QCPAxisRect* rect = axis_->axisRect();
+        int length = axis_->parentPlot()->viewport().width() - rect->margins().left() -
+                     rect->margins().right();
+        if (rect->width() > 0)
+            length = std::min(length, rect->width());
+        return length;
+    }
+
+    QCPAxis* axis_;
 };
 
 } // namespace
@@ -108,7 +145,7 @@ StripChart::StripChart(const QString& name, const QString& xCaption, const QStri
 
     plot_->xAxis->setLabel(xCaption);
     plot_->yAxis->setLabel(yCaption);
-    plot_->xAxis->setTicker(QSharedPointer<QCPAxisTicker>(new TimeOfDayTicker));
+    plot_->xAxis->setTicker(QSharedPointer<QCPAxisTicker>(new TimeOfDayTicker(plot_->xAxis)));
     plot_->xAxis->setRange(0, d_->span);
     plot_->yAxis->setRange(0, 10);
 
