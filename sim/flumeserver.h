@@ -3,7 +3,7 @@
 // CTD line. Everything is driven by events (data on the bus, the CTD timer,
 // reply timers), so an idle simulator costs no CPU.
 
-#include "sim/ctdstream.h"
+#include "sim/ctdrecordsource.h"
 #include "sim/dghresponder.h"
 #include "sim/flumemodel.h"
 #include "sim/simfaults.h"
@@ -57,7 +57,7 @@ private:
     FlumeModel model_;
     DghResponder responder_{model_};
     SimFaults faults_;
-    CtdStream records_;
+    CtdRecordSource records_;
     Pty dgh_;
     Pty ctd_;
     QByteArray dghBuffer_;

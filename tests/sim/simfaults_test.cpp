@@ -1,4 +1,4 @@
-#include "sim/ctdstream.h"
+#include "sim/ctdrecordsource.h"
 #include "sim/simfaults.h"
 
 #include <gtest/gtest.h>
@@ -89,9 +89,9 @@ bool ParsesAsARecord(const QByteArray& line, double* c = nullptr, double* t = nu
 
 } // namespace
 
-TEST(CtdStream, RecordsStayRealisticAndVarySlowly) {
+TEST(CtdRecordSource, RecordsStayRealisticAndVarySlowly) {
     FlumeModel model;
-    CtdStream ctd;
+    CtdRecordSource ctd;
     SimFaults f;
     double lastT = 0, lastC = 0;
     for (int i = 0; i < 4 * 3600; ++i) { // four hours, one record a second
@@ -112,13 +112,13 @@ TEST(CtdStream, RecordsStayRealisticAndVarySlowly) {
         lastT = t;
         lastC = c;
     }
-    EXPECT_EQ(CtdStream::recordText(52.1234, 18.5, 10.04, false), "52.123,18.500,10.04\n");
-    EXPECT_EQ(CtdStream::recordText(52.1234, 18.5, 10.04, true), "52.123,18.500,10.04\r\n");
+    EXPECT_EQ(CtdRecordSource::recordText(52.1234, 18.5, 10.04, false), "52.123,18.500,10.04\n");
+    EXPECT_EQ(CtdRecordSource::recordText(52.1234, 18.5, 10.04, true), "52.123,18.500,10.04\r\n");
 }
 
-TEST(CtdStream, MalformedRecordsComeEveryNthAndEachFailsTheParse) {
+TEST(CtdRecordSource, MalformedRecordsComeEveryNthAndEachFailsTheParse) {
     FlumeModel model;
-    CtdStream ctd;
+    CtdRecordSource ctd;
     SimFaults f;
     f.apply("ctd-malformed 3");
     for (int i = 1; i <= 24; ++i) {

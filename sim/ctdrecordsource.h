@@ -10,7 +10,7 @@
 
 namespace corvale {
 
-class CtdStream {
+class CtdRecordSource {
 public:
     // The next record, line end included.
     QByteArray next(const FlumeModel& model, const SimFaults& faults);

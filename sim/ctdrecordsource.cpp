@@ -1,15 +1,15 @@
-#include "sim/ctdstream.h"
+#include "sim/ctdrecordsource.h"
 
 namespace corvale {
 
-QByteArray CtdStream::recordText(double conductivity, double temperature, double pressure,
-                                 bool crlf) {
+QByteArray CtdRecordSource::recordText(double conductivity, double temperature, double pressure,
+                                       bool crlf) {
     return QByteArray::number(conductivity, 'f', 3) + ',' +
            QByteArray::number(temperature, 'f', 3) + ',' + QByteArray::number(pressure, 'f', 2) +
            (crlf ? "\r\n" : "\n");
 }
 
-QByteArray CtdStream::next(const FlumeModel& model, const SimFaults& faults) {
+QByteArray CtdRecordSource::next(const FlumeModel& model, const SimFaults& faults) {
     ++count_;
     const QByteArray good =
         recordText(model.conductivity(), model.temperature(), model.pressure(), faults.ctdCrLf);
