@@ -80,7 +80,7 @@ public:
     // An empty file gets the column names. On failure returns false and
     // sets *error to "Cannot open raw archive <path>: <reason>".
     bool open(const QString& path, Mode mode = Mode::Append, QString* error = nullptr);
-    // Syncs and closes. Nothing is reported.
+    // Syncs and closes; a failing sync is reported through failed().
     void close();
     bool isOpen() const { return fd_ >= 0; }
     QString path() const { return path_; }

@@ -6,11 +6,14 @@
 #include "core/clock.h"
 #include "core/dghlink.h"
 #include "core/qtserialport.h"
+#include "core/state.h"
+#include "ctd/ctdrecord.h"
 #include "logging/rawarchive.h"
 #include "tests/support/fakes.h"
 #include "tests/support/simprocess.h"
 
 #include <QDeadlineTimer>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -126,4 +129,90 @@ TEST_F(ReplayedSession, CtdLinesArriveInOrderAndTheBusAnswersAsRecorded) {
     ASSERT_EQ(dgh.open(), SerialPort::OpenError::None);
     DghLink link(dgh, clock, op);
     EXPECT_EQ(ask(link, dgh, "$1RD\r"), QStringLiteral("*+00099.00"));
+}
+
+namespace {
+
+// The station's CTD path without its window: the real port, the record
+// stream with its line hook, and what each record did to the readings.
+struct CtdReceiver {
+    StationState state;
+    QStringList readings;
+    QList<QByteArray> lines;
+    RawArchive* archive = nullptr;
+    CtdStream stream{[this](const QString& record) {
+        if (ParseCtdRecord(record, state))
+            readings << QStringLiteral("%1 %2 %3 %4")
+                            .arg(state.CtdConductivity)
+                            .arg(state.CtdTemperature)
+                            .arg(state.CtdPressure)
+                            .arg(state.CtdSalinity);
+    }};
+    CtdReceiver() {
+        stream.setLineHandler([this](const QByteArray& line, CtdLineStatus status) {
+            lines << line;
+            if (archive)
+                archive->appendCtdLine(QDateTime::currentDateTime(), line, status);
+        });
+    }
+    // Reads until `done` or the deadline.
+    void readUntil(QtSerialPort& port, const std::function<bool()>& done, int timeoutMs) {
+        QDeadlineTimer deadline(timeoutMs);
+        while (!done() && !deadline.hasExpired()) {
+            QTest::qWait(10);
+            port.setReadLength(0);
+            while (port.charactersWaiting() > 0)
+                stream.feed(port.read());
+        }
+    }
+};
+
+} // namespace
+
+TEST(ArchiveChain, ASessionArchivedFromTheSimulatorReplaysToTheSameReadings) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("chain.raw.csv"));
+    PrivateStore store;
+    ASSERT_TRUE(store.isValid());
+
+    // Recording: 24 records a second, every fifth malformed.
+    CtdReceiver recorded;
+    RawArchive archive;
+    ASSERT_TRUE(archive.open(path, RawArchive::Mode::Overwrite));
+    recorded.archive = &archive;
+    {
+        SimProcess sim;
+        ASSERT_TRUE(sim.start({QStringLiteral("--ctd-rate"), QStringLiteral("24"),
+                               QStringLiteral("--ctd-malformed"), QStringLiteral("5")}))
+            << sim.errorText().toStdString();
+        store.mapPort(5, sim.ctdDevice());
+        QtSerialPort port(5, QStringLiteral("9600,n,8,1"));
+        ASSERT_EQ(port.open(), SerialPort::OpenError::None);
+        recorded.readUntil(
+            port, [&] { return recorded.lines.size() >= 48; }, 20000);
+    }
+    archive.close();
+    ASSERT_GE(recorded.lines.size(), 48);
+    EXPECT_LT(recorded.readings.size(), recorded.lines.size()); // malformed ones among them
+
+    // Every line once, in order, in the archive.
+    QList<QByteArray> archived;
+    for (const ArchiveEvent& e : RawArchiveReader::readAll(path))
+        archived << e.data;
+    EXPECT_EQ(archived, recorded.lines);
+
+    // Replayed at four times the pace, the station's readings come out the same.
+    CtdReceiver replayed;
+    SimProcess sim;
+    ASSERT_TRUE(sim.start(
+        {QStringLiteral("--replay"), path, QStringLiteral("--speed"), QStringLiteral("4")}))
+        << sim.errorText().toStdString();
+    store.mapPort(5, sim.ctdDevice());
+    QtSerialPort port(5, QStringLiteral("9600,n,8,1"));
+    ASSERT_EQ(port.open(), SerialPort::OpenError::None);
+    replayed.readUntil(
+        port, [&] { return replayed.lines.size() >= recorded.lines.size(); }, 20000);
+    EXPECT_EQ(replayed.lines, recorded.lines);
+    EXPECT_EQ(replayed.readings, recorded.readings);
+    EXPECT_TRUE(sim.waitForLine(QStringLiteral("replay end %1").arg(recorded.lines.size()), 5000));
 }
