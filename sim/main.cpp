@@ -67,7 +67,7 @@ const char* kDescription =
     "but a command that was\n"
     "recorded is answered with its latest recorded reply up to that moment of\n"
     "the session (no reply when none came then); other commands get the\n"
-    "model's. When every recorded CTD line is sent, the simulator prints\n"
+    "model's. When the archive has been played to its end, the simulator prints\n"
     "\"replay end <lines>\", the CTD line goes quiet (or carries the model's\n"
     "records when --ctd-rate was given) and the bus goes on as before, still\n"
     "answering recorded commands with their last recorded replies.\n"
