@@ -48,6 +48,7 @@ bool FlumeServer::setReplay(const QString& path, double speed, QString* error) {
 }
 
 FlumeServer::~FlumeServer() {
+    delete ctdWritable_;
     closePty(dgh_);
     closePty(ctd_);
 }
@@ -228,10 +229,35 @@ void FlumeServer::sendCtd(const QByteArray& bytes) {
             ctdDrainedMs_ = now;
         }
     }
-    const ssize_t n = ::write(ctd_.master, bytes.constData(), static_cast<size_t>(bytes.size()));
+    ctdOut_ += bytes;
+    flushCtd();
+}
+
+void FlumeServer::flushCtd() {
+    if (ctd_.master < 0) {
+        ctdOut_.clear();
+        return;
+    }
+    while (!ctdOut_.isEmpty()) {
+        const ssize_t n =
+            ::write(ctd_.master, ctdOut_.constData(), static_cast<size_t>(ctdOut_.size()));
+        if (n <= 0)
+            break;
+        ctdOut_.remove(0, n);
+    }
+    int waiting = 0;
     if (::ioctl(ctd_.slave, FIONREAD, &waiting) == 0)
         ctdPending_ = waiting;
-    Q_UNUSED(n);
+    if (ctdOut_.isEmpty()) {
+        if (ctdWritable_)
+            ctdWritable_->setEnabled(false);
+        return;
+    }
+    if (!ctdWritable_) {
+        ctdWritable_ = new QSocketNotifier(ctd_.master, QSocketNotifier::Write, this);
+        connect(ctdWritable_, &QSocketNotifier::activated, this, &FlumeServer::flushCtd);
+    }
+    ctdWritable_->setEnabled(true);
 }
 
 void FlumeServer::applyCtdRate() {
@@ -254,6 +280,12 @@ void FlumeServer::closeDgh() {
 void FlumeServer::closeCtd() {
     if (ctd_.master < 0)
         return;
+    if (ctdWritable_) {
+        ctdWritable_->setEnabled(false);
+        ctdWritable_->deleteLater();
+        ctdWritable_ = nullptr;
+    }
+    ctdOut_.clear();
     closePty(ctd_);
     ctdTimer_.stop();
     listenTimer_.stop();

@@ -62,6 +62,7 @@ private:
     void writeDgh(const QByteArray& bytes);
     void applyCtdRate();
     void sendCtd(const QByteArray& bytes);
+    void flushCtd();
     void onReplayTick();
     void onReplayListen();
     void scheduleReplay();
@@ -82,6 +83,10 @@ private:
     // after a while, as a line with no listener loses them.
     int ctdPending_ = 0;
     qint64 ctdDrainedMs_ = 0;
+    // CTD bytes the pseudo-terminal had no room for yet, written as it
+    // drains, so that a long replayed line goes out whole.
+    QByteArray ctdOut_;
+    QSocketNotifier* ctdWritable_ = nullptr;
     // Replay: the first CTD line waits until someone reads the line.
     std::unique_ptr<ArchiveReplay> replay_;
     QTimer replayTimer_;

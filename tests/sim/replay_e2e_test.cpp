@@ -53,6 +53,17 @@ struct ReplayedSession : ::testing::Test {
             } else if (i == 20) {
                 line = QByteArray(5000, '9');
                 status = CtdLineStatus::Overlong;
+            } else if (i == 30) {
+                // An endless line, in pieces as the stream reports it: more
+                // than a pseudo-terminal holds at once.
+                for (char c : {'a', 'b', 'c'}) {
+                    const QByteArray piece(CtdStream::MaxReportedLength, c);
+                    ASSERT_TRUE(archive.appendCtdLine(t0.addMSecs(10 + 50 * i), piece,
+                                                      CtdLineStatus::Partial));
+                    sent += piece;
+                }
+                line = "end";
+                status = CtdLineStatus::Overlong;
             }
             ASSERT_TRUE(archive.appendCtdLine(t0.addMSecs(10 + 50 * i), line, status));
             sent += line + '\n';
@@ -124,7 +135,7 @@ TEST_F(ReplayedSession, CtdLinesArriveInOrderAndTheBusAnswersAsRecorded) {
     EXPECT_EQ(received.toStdString(), sent.toStdString());
     EXPECT_GT(reads, 2); // paced, not in one burst
 
-    ASSERT_TRUE(sim.waitForLine(QStringLiteral("replay end 40"), 10000));
+    ASSERT_TRUE(sim.waitForLine(QStringLiteral("replay end 43"), 10000));
     QtSerialPort dgh(4, QStringLiteral("19200,n,8,1"));
     ASSERT_EQ(dgh.open(), SerialPort::OpenError::None);
     DghLink link(dgh, clock, op);
