@@ -41,6 +41,17 @@ bool ParseCtdRecord(const QString& line, StationState& s) {
     return true;
 }
 
+bool IsWellFormedCtdRecord(const QString& record) {
+    const QStringList fields = record.split(QLatin1Char(','));
+    if (fields.size() != 3)
+        return false;
+    for (const QString& field : fields) {
+        if (!WireTextToNumber(field))
+            return false;
+    }
+    return true;
+}
+
 std::array<QString, 4> CtdLabelTexts(const StationState& s) {
     return {NumberText(s.CtdConductivity), NumberText(s.CtdTemperature), NumberText(s.CtdPressure),
             NumberText(s.CtdSalinity)};
@@ -60,9 +71,16 @@ void CtdStream::feed(const QByteArray& chars) {
             endRecord();
             continue;
         }
-        if (dropping_)
+        if (dropping_) {
+            if (onLine_)
+                keepOverlong(byte);
             continue;
+        }
         if (buffer_.size() >= MaxLineLength) {
+            if (onLine_) {
+                overlong_ = buffer_.toLatin1();
+                keepOverlong(byte);
+            }
             buffer_.clear();
             dropping_ = true;
             continue;
@@ -71,12 +89,27 @@ void CtdStream::feed(const QByteArray& chars) {
     }
 }
 
+void CtdStream::keepOverlong(char byte) {
+    overlong_.append(byte);
+    if (overlong_.size() < MaxReportedLength)
+        return;
+    const QByteArray piece = std::exchange(overlong_, QByteArray());
+    onLine_(piece, CtdLineStatus::Partial);
+}
+
 void CtdStream::endRecord() {
     if (dropping_) {
         dropping_ = false;
+        const QByteArray rest = std::exchange(overlong_, QByteArray());
+        if (onLine_)
+            onLine_(rest, CtdLineStatus::Overlong);
         return;
     }
     const QString record = TrimBlanks(buffer_);
+    if (onLine_) {
+        onLine_(buffer_.toLatin1(),
+                IsWellFormedCtdRecord(record) ? CtdLineStatus::Ok : CtdLineStatus::Malformed);
+    }
     buffer_.clear();
     if (onRecord_)
         onRecord_(record);

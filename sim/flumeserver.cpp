@@ -24,6 +24,7 @@ bool MakeRaw(int fd) {
 }
 
 constexpr qint64 kCtdUnreadMs = 2000;
+constexpr int kListenPollMs = 20;
 
 } // namespace
 
@@ -31,9 +32,23 @@ FlumeServer::FlumeServer(FlumeModel::Settings settings, SimFaults faults, QObjec
     : QObject(parent), model_(settings), faults_(std::move(faults)) {
     ctdTimer_.setTimerType(Qt::PreciseTimer);
     connect(&ctdTimer_, &QTimer::timeout, this, &FlumeServer::onCtdTick);
+    replayTimer_.setSingleShot(true);
+    replayTimer_.setTimerType(Qt::PreciseTimer);
+    connect(&replayTimer_, &QTimer::timeout, this, &FlumeServer::onReplayTick);
+    listenTimer_.setInterval(kListenPollMs);
+    connect(&listenTimer_, &QTimer::timeout, this, &FlumeServer::onReplayListen);
+}
+
+bool FlumeServer::setReplay(const QString& path, double speed, QString* error) {
+    auto replay = std::make_unique<ArchiveReplay>(speed);
+    if (!replay->open(path, error))
+        return false;
+    replay_ = std::move(replay);
+    return true;
 }
 
 FlumeServer::~FlumeServer() {
+    delete ctdWritable_;
     closePty(dgh_);
     closePty(ctd_);
 }
@@ -77,8 +92,55 @@ bool FlumeServer::start(QString* error) {
     connect(dgh_.notifier, &QSocketNotifier::activated, this, &FlumeServer::onDghReadable);
     connect(ctd_.notifier, &QSocketNotifier::activated, this, &FlumeServer::onCtdReadable);
     clock_.start();
+    if (replay_) {
+        // From the event loop, once the devices have been announced.
+        QTimer::singleShot(0, this, [this] {
+            replay_->start(clock_.elapsed());
+            scheduleReplay();
+        });
+    }
     applyCtdRate();
     return true;
+}
+
+void FlumeServer::scheduleReplay() {
+    if (!replaying())
+        return;
+    if (replay_->finished()) {
+        replayEnded_ = true;
+        listenTimer_.stop();
+        applyCtdRate();
+        emit replayEnded(replay_->ctdSent(), replay_->skipped());
+        return;
+    }
+    const std::optional<qint64> wait = replay_->msUntilNext(clock_.elapsed());
+    if (wait)
+        replayTimer_.start(static_cast<int>(std::min<qint64>(*wait, 24 * 3600 * 1000)));
+}
+
+void FlumeServer::onReplayTick() {
+    const qint64 now = clock_.elapsed();
+    const QByteArray bytes = replay_->takeDueCtd(now);
+    if (!bytes.isEmpty()) {
+        sendCtd(bytes);
+        // Nobody may have the line open yet: hold the session at its first
+        // line until it has been read, so a replay is watched from its start.
+        if (!replayHeard_) {
+            replay_->pacer().hold(now);
+            listenTimer_.start();
+        }
+    }
+    scheduleReplay();
+}
+
+void FlumeServer::onReplayListen() {
+    int waiting = 0;
+    if (ctd_.slave < 0 || ::ioctl(ctd_.slave, FIONREAD, &waiting) != 0 || waiting > 0)
+        return;
+    replayHeard_ = true;
+    listenTimer_.stop();
+    replay_->pacer().resume(clock_.elapsed());
+    scheduleReplay();
 }
 
 void FlumeServer::catchUp() {
@@ -113,8 +175,14 @@ void FlumeServer::onDghReadable() {
         const std::optional<int> delay = faults_.replyDelay(DghResponder::addressOf(line));
         if (!delay)
             continue;
-        const std::optional<QByteArray> reply = responder_.respond(line);
-        if (!reply)
+        // The model hears every command, so that its state follows the
+        // session; a recorded reply, where there is one, is what goes out.
+        std::optional<QByteArray> reply = responder_.respond(line);
+        if (replay_) {
+            if (std::optional<QByteArray> recorded = replay_->replyFor(line, clock_.elapsed()))
+                reply = std::move(recorded);
+        }
+        if (!reply || reply->isEmpty())
             continue;
         const QByteArray bytes = faults_.shape(*reply);
         QTimer::singleShot(*delay, Qt::PreciseTimer, this, [this, bytes] { writeDgh(bytes); });
@@ -145,6 +213,12 @@ void FlumeServer::onCtdTick() {
     if (ctd_.master < 0)
         return;
     catchUp();
+    sendCtd(records_.next(model_, faults_));
+}
+
+void FlumeServer::sendCtd(const QByteArray& bytes) {
+    if (ctd_.master < 0)
+        return;
     int waiting = 0;
     const qint64 now = clock_.elapsed();
     if (::ioctl(ctd_.slave, FIONREAD, &waiting) == 0) {
@@ -155,15 +229,39 @@ void FlumeServer::onCtdTick() {
             ctdDrainedMs_ = now;
         }
     }
-    const QByteArray record = records_.next(model_, faults_);
-    const ssize_t n = ::write(ctd_.master, record.constData(), static_cast<size_t>(record.size()));
+    ctdOut_ += bytes;
+    flushCtd();
+}
+
+void FlumeServer::flushCtd() {
+    if (ctd_.master < 0) {
+        ctdOut_.clear();
+        return;
+    }
+    while (!ctdOut_.isEmpty()) {
+        const ssize_t n =
+            ::write(ctd_.master, ctdOut_.constData(), static_cast<size_t>(ctdOut_.size()));
+        if (n <= 0)
+            break;
+        ctdOut_.remove(0, n);
+    }
+    int waiting = 0;
     if (::ioctl(ctd_.slave, FIONREAD, &waiting) == 0)
         ctdPending_ = waiting;
-    Q_UNUSED(n);
+    if (ctdOut_.isEmpty()) {
+        if (ctdWritable_)
+            ctdWritable_->setEnabled(false);
+        return;
+    }
+    if (!ctdWritable_) {
+        ctdWritable_ = new QSocketNotifier(ctd_.master, QSocketNotifier::Write, this);
+        connect(ctdWritable_, &QSocketNotifier::activated, this, &FlumeServer::flushCtd);
+    }
+    ctdWritable_->setEnabled(true);
 }
 
 void FlumeServer::applyCtdRate() {
-    if (faults_.ctdRate <= 0 || ctd_.master < 0) {
+    if (faults_.ctdRate <= 0 || ctd_.master < 0 || replaying()) {
         ctdTimer_.stop();
         return;
     }
@@ -182,8 +280,15 @@ void FlumeServer::closeDgh() {
 void FlumeServer::closeCtd() {
     if (ctd_.master < 0)
         return;
+    if (ctdWritable_) {
+        ctdWritable_->setEnabled(false);
+        ctdWritable_->deleteLater();
+        ctdWritable_ = nullptr;
+    }
+    ctdOut_.clear();
     closePty(ctd_);
     ctdTimer_.stop();
+    listenTimer_.stop();
     emit closed(QStringLiteral("ctd"));
 }
 

@@ -6,12 +6,14 @@
 #include "sim/ctdrecordsource.h"
 #include "sim/dghresponder.h"
 #include "sim/flumemodel.h"
+#include "sim/replay.h"
 #include "sim/simfaults.h"
 
 #include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 #include <QTimer>
+#include <memory>
 
 class QSocketNotifier;
 
@@ -23,6 +25,10 @@ public:
     FlumeServer(FlumeModel::Settings settings, SimFaults faults, QObject* parent = nullptr);
     ~FlumeServer() override;
 
+    // Replays the archive at `path` once started (see ArchiveReplay): its
+    // CTD lines instead of the model's, its recorded replies before the
+    // model's. Call before start().
+    bool setReplay(const QString& path, double speed, QString* error);
     // Opens both pseudo-terminals and starts the CTD stream.
     bool start(QString* error);
     QString dghDevice() const { return dgh_.path; }
@@ -36,6 +42,9 @@ public:
 
 signals:
     void closed(const QString& which);
+    // Every CTD line of the archive has been sent; `lines` of them, and
+    // `skipped` lines of the file were no events.
+    void replayEnded(int lines, int skipped);
 
 private:
     struct Pty {
@@ -52,6 +61,12 @@ private:
     void catchUp();
     void writeDgh(const QByteArray& bytes);
     void applyCtdRate();
+    void sendCtd(const QByteArray& bytes);
+    void flushCtd();
+    void onReplayTick();
+    void onReplayListen();
+    void scheduleReplay();
+    bool replaying() const { return replay_ && !replayEnded_; }
     QString stateLine() const;
 
     FlumeModel model_;
@@ -68,6 +83,16 @@ private:
     // after a while, as a line with no listener loses them.
     int ctdPending_ = 0;
     qint64 ctdDrainedMs_ = 0;
+    // CTD bytes the pseudo-terminal had no room for yet, written as it
+    // drains, so that a long replayed line goes out whole.
+    QByteArray ctdOut_;
+    QSocketNotifier* ctdWritable_ = nullptr;
+    // Replay: the first CTD line waits until someone reads the line.
+    std::unique_ptr<ArchiveReplay> replay_;
+    QTimer replayTimer_;
+    QTimer listenTimer_;
+    bool replayHeard_ = false;
+    bool replayEnded_ = false;
 };
 
 } // namespace corvale

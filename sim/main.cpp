@@ -59,6 +59,19 @@ const char* kDescription =
     "Signals: SIGUSR1 closes the DGH pseudo-terminal, SIGUSR2 the CTD one\n"
     "(a vanished port); the simulator prints \"closed dgh\" / \"closed ctd\".\n"
     "\n"
+    "Replay (--replay FILE): the station's raw archive played back. Its CTD\n"
+    "lines go out on the CTD line at their recorded pace (--speed times faster;\n"
+    "a pause over 5 s between two recorded lines is cut to 5 s). The first CTD\n"
+    "line, and the session's clock with it, waits until the CTD line is read,\n"
+    "so nothing is missed before the station enables its CTD. The bus hears the model as usual, "
+    "but a command that was\n"
+    "recorded is answered with its latest recorded reply up to that moment of\n"
+    "the session (no reply when none came then); other commands get the\n"
+    "model's. When the archive has been played to its end, the simulator prints\n"
+    "\"replay end <lines>\", the CTD line goes quiet (or carries the model's\n"
+    "records when --ctd-rate was given) and the bus goes on as before, still\n"
+    "answering recorded commands with their last recorded replies.\n"
+    "\n"
     "Control lines on standard input, each answered on standard output by one\n"
     "line \"ok <line>\", \"error <why>\" or \"state ...\":\n";
 
@@ -133,8 +146,16 @@ int main(int argc, char** argv) {
     const QCommandLineOption seed(QStringLiteral("seed"),
                                   QStringLiteral("Seed of the readings' noise (default 1)."),
                                   QStringLiteral("n"), QStringLiteral("1"));
+    const QCommandLineOption replay(
+        QStringLiteral("replay"),
+        QStringLiteral("Replay the station's raw archive <file> (see above)."),
+        QStringLiteral("file"));
+    const QCommandLineOption speed(
+        QStringLiteral("speed"),
+        QStringLiteral("Replay <x> times faster than recorded, 0.01 to 1000 (default 1)."),
+        QStringLiteral("x"), QStringLiteral("1"));
     parser.addOptions({replyDelay, silent, late, lateMs, garbage, parity, ctdRate, ctdCrLf,
-                       ctdMalformed, lag, travel, carriage, seed});
+                       ctdMalformed, lag, travel, carriage, seed, replay, speed});
     parser.process(app);
 
     // Options go through the same words as the control lines, so both are
@@ -143,7 +164,11 @@ int main(int argc, char** argv) {
     QStringList controls;
     controls << QStringLiteral("reply-delay-ms ") + parser.value(replyDelay)
              << QStringLiteral("late-ms ") + parser.value(lateMs)
-             << QStringLiteral("ctd-rate ") + parser.value(ctdRate)
+             // A replay brings its own CTD lines; the model's come only
+             // when asked for, after it.
+             << QStringLiteral("ctd-rate ") + (parser.isSet(replay) && !parser.isSet(ctdRate)
+                                                   ? QStringLiteral("0")
+                                                   : parser.value(ctdRate))
              << QStringLiteral("ctd-malformed ") + parser.value(ctdMalformed);
     for (const QString& a : parser.values(silent))
         controls << QStringLiteral("silent ") + a;
@@ -172,11 +197,21 @@ int main(int argc, char** argv) {
         ParseNumber(parser.value(carriage), 0, 1, QStringLiteral("--carriage"), &ok);
     settings.seed = static_cast<quint32>(
         ParseNumber(parser.value(seed), 0, 4294967295.0, QStringLiteral("--seed"), &ok));
+    const double replaySpeed =
+        ParseNumber(parser.value(speed), 0.01, 1000, QStringLiteral("--speed"), &ok);
+    if (parser.isSet(speed) && !parser.isSet(replay)) {
+        Fail(QStringLiteral("--speed goes with --replay"));
+        ok = false;
+    }
     if (!ok)
         return 2;
 
     FlumeServer server(settings, faults);
     QString error;
+    if (parser.isSet(replay) && !server.setReplay(parser.value(replay), replaySpeed, &error)) {
+        Fail(error);
+        return 2;
+    }
     if (!server.start(&error)) {
         Fail(error);
         return 1;
@@ -208,6 +243,13 @@ int main(int argc, char** argv) {
     });
     QObject::connect(&server, &FlumeServer::closed,
                      [](const QString& which) { Say(QStringLiteral("closed ") + which); });
+    QObject::connect(&server, &FlumeServer::replayEnded, [](int lines, int skipped) {
+        if (skipped > 0)
+            Fail(QStringLiteral("%1 lines of the archive were no events and "
+                                "were skipped")
+                     .arg(skipped));
+        Say(QStringLiteral("replay end %1").arg(lines));
+    });
 
     // Control lines on standard input; at its end the simulator goes on.
     QByteArray pending;

@@ -137,3 +137,61 @@ TEST(CtdStream, AppliesRecordsToTheStateAndSignalsLabelRewrites) {
     EXPECT_EQ(rewrites, 2);
     EXPECT_DOUBLE_EQ(s.CtdPressure, 7.5);
 }
+
+namespace {
+
+// Records and, beside them, every line as received with its status.
+struct Lines : Collected {
+    QList<QPair<QByteArray, CtdLineStatus>> lines;
+    Lines() {
+        stream.setLineHandler([this](const QByteArray& line, CtdLineStatus status) {
+            lines.append({line, status});
+        });
+    }
+    // The received bytes put back together from the reported lines.
+    QByteArray joined() const {
+        QByteArray all;
+        for (const auto& [line, status] : lines)
+            all += line + (status == CtdLineStatus::Partial ? "" : "\n");
+        return all;
+    }
+};
+
+} // namespace
+
+TEST(CtdStreamLines, EveryLineIsReportedAsReceivedWithWhetherItIsARecord) {
+    Lines c;
+    const QByteArray input = "  44.0,12.0,5.25  \n\n52.1,18.5,10\r\n44.0,12.0\n4#.0,1,2\n"
+                             "1,2,3,4\n\xb5,1,2\n 1 ,\t2, 3\r\n";
+    c.stream.feed(input + "rest");
+    using S = CtdLineStatus;
+    const QList<QPair<QByteArray, CtdLineStatus>> expected = {
+        {"  44.0,12.0,5.25  ", S::Ok}, {"", S::Malformed},         {"52.1,18.5,10\r", S::Ok},
+        {"44.0,12.0", S::Malformed},   {"4#.0,1,2", S::Malformed}, {"1,2,3,4", S::Malformed},
+        {"\xb5,1,2", S::Malformed},    {" 1 ,\t2, 3\r", S::Ok}};
+    EXPECT_EQ(c.lines, expected);
+    EXPECT_EQ(c.joined(), input);
+    // The records go on exactly as without the hook.
+    EXPECT_EQ(c.records.size(), 8);
+    EXPECT_EQ(c.records[0], "44.0,12.0,5.25");
+}
+
+TEST(CtdStreamLines, OverlongLinesAreReportedWholeOrInBoundedPiecesAndAreNoRecord) {
+    Lines c;
+    const QByteArray justTooLong = QByteArray(CtdStream::MaxLineLength, '1') + ",2,3";
+    const QByteArray endless(CtdStream::MaxReportedLength * 2 + 100, 'x');
+    const QByteArray input = "1,2,3\n" + justTooLong + "\n" + endless + "\n4,5,6\n";
+    // Fed in odd slices, as a port delivers them.
+    for (qsizetype at = 0; at < input.size(); at += 777)
+        c.stream.feed(input.mid(at, 777));
+
+    EXPECT_EQ(c.records, (QStringList{"1,2,3", "4,5,6"}));
+    ASSERT_EQ(c.lines.size(), 6);
+    EXPECT_EQ(c.lines[1], qMakePair(justTooLong, CtdLineStatus::Overlong));
+    for (int i : {2, 3}) {
+        EXPECT_EQ(c.lines[i].second, CtdLineStatus::Partial);
+        EXPECT_EQ(c.lines[i].first.size(), CtdStream::MaxReportedLength);
+    }
+    EXPECT_EQ(c.lines[4], qMakePair(QByteArray(100, 'x'), CtdLineStatus::Overlong));
+    EXPECT_EQ(c.joined(), input);
+}
