@@ -80,7 +80,7 @@ struct ReplayedSession : ::testing::Test {
         QString reply;
         for (int attempt = 0; attempt < 4; ++attempt) {
             link.SendCommand(QString::fromLatin1(command));
-            reply = link.ReadReply();
+            reply = RunTask(link.ReadReply(), link.clock());
             if (reply != QLatin1String("TIMEOUT"))
                 break;
             QTest::qWait(150);
