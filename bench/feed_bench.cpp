@@ -202,6 +202,7 @@ int main(int argc, char** argv) {
     const long pacedBefore = listener.count();
     const PacedFigures on = Paced(feed, seconds);
     const long pacedGot = listener.count() - pacedBefore;
+    const PacedFigures toRefused = Paced(refused, seconds);
     feed.setSettings(FeedSettings{});
     const PacedFigures off = Paced(feed, seconds);
     const auto percent = [seconds](double cpu) { return cpu / seconds * 100; };
@@ -209,6 +210,8 @@ int main(int argc, char** argv) {
                 "%.4f%% of one core with the feed on, %.4f%% off, difference %.4f%%\n",
                 seconds, on.sentences, pacedGot, percent(on.cpu), percent(off.cpu),
                 percent(on.cpu - off.cpu));
+    std::printf("  to a refused port: %.4f%% of one core with the feed on\n",
+                percent(toRefused.cpu));
     const double n1 = double(std::max(1L, on.sentences));
     std::printf("  per sentence: local clock %.1f us, format %.1f us, send %.1f us\n",
                 on.clock / n1 * 1e6, on.format / n1 * 1e6, on.send / n1 * 1e6);

@@ -7,6 +7,7 @@
 #include "feed/markbook.h"
 #include "feed/sentences.h"
 #include "feed/shipfeed.h"
+#include "tests/support/feedlistener.h"
 #include "ui/widgets/stripchart.h"
 
 #include <QCheckBox>
@@ -17,7 +18,6 @@
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QUdpSocket>
 #include <gtest/gtest.h>
 
 using namespace corvale;
@@ -47,20 +47,19 @@ TEST_F(FeedWindowTest, ShowsTheStoredSettingsAndSavesWhatTheOperatorEnters) {
     EXPECT_EQ(window.spnFeedPort->value(), 5600);
     EXPECT_EQ(window.lblFeedStatus->text(), QStringLiteral("Feed: off"));
 
-    QUdpSocket listener;
-    ASSERT_TRUE(listener.bind(QHostAddress::LocalHost, 0));
+    FeedListener listener;
+    ASSERT_TRUE(listener.bound());
     QTest::mouseClick(window.chkFeedOn, Qt::LeftButton);
-    window.spnFeedPort->setValue(listener.localPort());
+    window.spnFeedPort->setValue(listener.port());
     window.cmdFeedSave->click();
     EXPECT_TRUE(feed.enabled());
-    EXPECT_EQ(LoadFeedSettings().port, listener.localPort());
+    EXPECT_EQ(LoadFeedSettings().port, listener.port());
     EXPECT_TRUE(LoadFeedSettings().enabled);
-    const QString sending =
-        QStringLiteral("Feed: sending to 127.0.0.1:%1").arg(listener.localPort());
+    const QString sending = QStringLiteral("Feed: sending to 127.0.0.1:%1").arg(listener.port());
     EXPECT_EQ(window.lblFeedStatus->text(), sending);
 
     feed.send(MarkSentence(QDateTime::currentDateTime(), 1, QStringLiteral("hello")));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return listener.hasPendingDatagrams(); }, 3000));
+    EXPECT_EQ(listener.take(1).size(), 1);
 
     // An address that is no IP address is named and nothing changes.
     window.txtFeedAddress->setText(QStringLiteral("ship gateway"));
@@ -75,18 +74,13 @@ TEST_F(FeedWindowTest, ShowsTheStoredSettingsAndSavesWhatTheOperatorEnters) {
     nextRun.load();
     frmFeed again(nextRun);
     EXPECT_TRUE(again.chkFeedOn->isChecked());
-    EXPECT_EQ(again.spnFeedPort->value(), listener.localPort());
+    EXPECT_EQ(again.spnFeedPort->value(), listener.port());
 }
 
 TEST_F(FeedWindowTest, TheStatusLineFollowsTheFeedWhileTheWindowIsOpen) {
     frmFeed window(feed);
     window.show();
-    quint16 port = 0;
-    {
-        QUdpSocket probe;
-        ASSERT_TRUE(probe.bind(QHostAddress::LocalHost, 0));
-        port = probe.localPort();
-    }
+    const quint16 port = ClosedLoopbackPort();
     feed.setSettings(FeedSettings{true, QStringLiteral("127.0.0.1"), port});
     for (int i = 0; i < 6 && !feed.failing(); ++i) {
         feed.send(MarkSentence(QDateTime::currentDateTime(), i, QString()));

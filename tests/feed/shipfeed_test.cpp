@@ -5,13 +5,12 @@
 
 #include "core/store.h"
 #include "feed/sentences.h"
+#include "tests/support/feedlistener.h"
 
 #include <QFile>
-#include <QNetworkDatagram>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QUdpSocket>
 #include <gtest/gtest.h>
 
 using namespace corvale;
@@ -19,30 +18,6 @@ using namespace corvale;
 namespace {
 
 const QDateTime kAt(QDate(2026, 12, 8), QTime(13, 40, 21));
-
-struct Listener {
-    QUdpSocket socket;
-    Listener(quint16 port = 0) { EXPECT_TRUE(socket.bind(QHostAddress::LocalHost, port)); }
-    quint16 port() const { return socket.localPort(); }
-    QStringList take(int count) {
-        QStringList got;
-        (void)QTest::qWaitFor(
-            [&] {
-                while (socket.hasPendingDatagrams())
-                    got << QString::fromLatin1(socket.receiveDatagram().data());
-                return got.size() >= count;
-            },
-            3000);
-        return got;
-    }
-};
-
-// A loopback port with nobody listening: bound once to find it free.
-quint16 ClosedPort() {
-    QUdpSocket probe;
-    EXPECT_TRUE(probe.bind(QHostAddress::LocalHost, 0));
-    return probe.localPort();
-}
 
 class ShipFeedTest : public ::testing::Test {
 protected:
@@ -96,7 +71,8 @@ TEST_F(ShipFeedTest, SettingsLiveInTheFeedSectionOfTheStore) {
 }
 
 TEST_F(ShipFeedTest, EachSentenceArrivesAsOneDatagramInOrderWhileOn) {
-    Listener listener;
+    FeedListener listener;
+    ASSERT_TRUE(listener.bound());
     ShipFeed feed;
     EXPECT_EQ(feed.statusText(), QStringLiteral("Feed: off"));
     feed.send(MarkSentence(kAt, 1, QStringLiteral("while off")));
@@ -116,7 +92,7 @@ TEST_F(ShipFeedTest, EachSentenceArrivesAsOneDatagramInOrderWhileOn) {
 }
 
 TEST_F(ShipFeedTest, ARefusedPortIsReportedOnceAndClearedWhenSendingWorksAgain) {
-    const quint16 port = ClosedPort();
+    const quint16 port = ClosedLoopbackPort();
     ShipFeed feed;
     feed.setSettings(On(port));
     QSignalSpy spy(&feed, &ShipFeed::statusChanged);
@@ -130,8 +106,9 @@ TEST_F(ShipFeedTest, ARefusedPortIsReportedOnceAndClearedWhenSendingWorksAgain) 
     EXPECT_TRUE(spy[0][1].toBool());
     EXPECT_GE(feed.failedCount(), 5);
 
-    Listener listener(port);
-    SendSome(feed, 4);
+    FeedListener listener(port);
+    ASSERT_TRUE(listener.bound());
+    SendSome(feed, 6);
     EXPECT_FALSE(feed.failing());
     ASSERT_EQ(spy.count(), 2);
     EXPECT_EQ(spy[1][0].toString(), QStringLiteral("Feed: sending to 127.0.0.1:%1").arg(port));
