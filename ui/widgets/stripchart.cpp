@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <deque>
 
 namespace corvale {
 
@@ -16,6 +17,7 @@ namespace {
 constexpr double kSecondsPerDay = 86400.0;
 // How close (in pixels) a press must come to a cursor's line to grab it.
 constexpr double kGrabDistance = 6.0;
+const QColor kMarkColour(190, 90, 0);
 
 // Ticks at readable whole-second steps of the time of day, labelled hh:mm:ss,
 // never closer than a label's width and a gap, so narrow charts show fewer
@@ -105,10 +107,17 @@ public:
         bool visible = false;
     };
 
+    struct MarkItem {
+        ChartMark mark;
+        QCPItemStraightLine* line = nullptr;
+        QCPItemText* text = nullptr;
+    };
+
     QCPGraph* graph = nullptr;
     std::array<Cursor, 2> cursors;
-    double dayCount = 0; // whole days added since the first point
-    double lastKey = 0;  // chart X of the newest point
+    std::deque<MarkItem> marks; // in X order
+    double dayCount = 0;        // whole days added since the first point
+    double lastKey = 0;         // chart X of the newest point
     bool hasLast = false;
     double span = 60.0 / kSecondsPerDay; // visible width at start, in days
     bool following = true;
@@ -242,11 +251,22 @@ void StripChart::trim() {
     const int before = data.size();
     if (before <= maxPoints_)
         return;
+    const auto dropMarks = [this, &data] {
+        if (data.isEmpty())
+            return;
+        const double oldest = data.constBegin()->key;
+        while (!d_->marks.empty() && d_->marks.front().mark.x < oldest) {
+            plot_->removeItem(d_->marks.front().line);
+            plot_->removeItem(d_->marks.front().text);
+            d_->marks.pop_front();
+        }
+    };
     // Bulk drop first (a smaller maximum), then one at a time for equal keys.
     if (before - maxPoints_ > 1)
         data.removeBefore((data.constBegin() + (before - maxPoints_))->key);
     while (data.size() > maxPoints_)
         data.remove(data.constBegin()->key);
+    dropMarks();
     // Dropped points stay allocated in front of the data until squeezed;
     // squeezing every eighth of the store keeps memory near the points
     // kept at an amortised cost of a few copies per append.
@@ -269,7 +289,55 @@ QPointF StripChart::point(int i) const {
     return {it->key - std::floor(it->key), it->value};
 }
 
+void StripChart::addMark(double dayFraction, const QString& label) {
+    if (!std::isfinite(dayFraction))
+        return;
+    const double fraction = dayFraction - std::floor(dayFraction);
+    double x = d_->dayCount + fraction;
+    if (d_->hasLast) {
+        x = std::floor(d_->lastKey) + fraction;
+        if (x - d_->lastKey > 0.5)
+            x -= 1;
+        else if (d_->lastKey - x > 0.5)
+            x += 1;
+    }
+    Impl::MarkItem item{{x, label}, new QCPItemStraightLine(plot_), new QCPItemText(plot_)};
+    item.line->setPen(QPen(kMarkColour, 1));
+    item.line->setSelectable(false);
+    item.line->setAntialiased(false); // a crisp one-pixel line
+    item.line->point1->setCoords(x, 0);
+    item.line->point2->setCoords(x, 1);
+    // The label runs down beside the line from the top of the plot.
+    item.text->setSelectable(false);
+    item.text->setText(label);
+    item.text->setColor(kMarkColour);
+    item.text->setRotation(90);
+    item.text->setPositionAlignment(Qt::AlignLeft | Qt::AlignBottom);
+    item.text->setPadding(QMargins(4, 0, 4, 2));
+    item.text->position->setTypeX(QCPItemPosition::ptPlotCoords);
+    item.text->position->setTypeY(QCPItemPosition::ptAxisRectRatio);
+    item.text->position->setCoords(x, 0);
+    const auto at =
+        std::upper_bound(d_->marks.begin(), d_->marks.end(), x,
+                         [](double key, const Impl::MarkItem& m) { return key < m.mark.x; });
+    d_->marks.insert(at, item);
+    plot_->replot(QCustomPlot::rpQueuedReplot);
+}
+
+QList<ChartMark> StripChart::marks() const {
+    QList<ChartMark> out;
+    out.reserve(qsizetype(d_->marks.size()));
+    for (const auto& m : d_->marks)
+        out.append(m.mark);
+    return out;
+}
+
 void StripChart::clear() {
+    for (const auto& m : d_->marks) {
+        plot_->removeItem(m.line);
+        plot_->removeItem(m.text);
+    }
+    d_->marks.clear();
     d_->graph->data()->clear();
     d_->dayCount = 0;
     d_->lastKey = 0;

@@ -16,12 +16,22 @@
 // pans or zooms the time axis away from the newest point the chart stops
 // following, so the view stays put; bringing the right edge back to the
 // newest point, setTimeSpan() or setFollowing(true) resumes it.
+//
+// Marks: labelled vertical lines at chosen times (event marks). They stay at
+// their time as the chart scrolls and zooms, go with the points older than
+// the oldest point kept, and clear() removes them with the points.
 
 #include <QWidget>
 
 class QCustomPlot;
 
 namespace corvale {
+
+// A mark as the chart holds it: X is chart X (see above).
+struct ChartMark {
+    double x = 0;
+    QString label;
+};
 
 class StripChart : public QWidget {
     Q_OBJECT
@@ -41,8 +51,16 @@ public:
     // Point i, oldest first (X as a fraction of a day); (0, 0) when i is
     // out of range.
     QPointF point(int i) const;
-    // Removes every point and forgets the day count.
+    // Removes every point and mark and forgets the day count.
     void clear();
+
+    // A labelled vertical line at a time of day (fraction of a day). The time
+    // has no date: it is placed on the day that puts it nearest the newest
+    // point (within half a day), or on the current day before any point.
+    // A time that is not a finite number is skipped.
+    void addMark(double dayFraction, const QString& label);
+    // Marks in time order.
+    QList<ChartMark> marks() const;
     int maxPoints() const { return maxPoints_; }
     void setMaxPoints(int n);
     // Width of the visible time window, in seconds; setting it resumes

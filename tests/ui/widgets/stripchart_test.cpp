@@ -260,3 +260,78 @@ TEST(StripChart, OperatorDragsAVisibleCursorOnlyInCursorMode) {
     s.drag(s.pixel(s.chart.cursorX(1), 9), s.pixel(s.chart.cursorX(1) - 5 * kSecond, 8));
     EXPECT_EQ(spy.count(), 2);
 }
+
+namespace {
+
+// Columns of the rendered plot where the mark colour appears in the plot area.
+QList<int> MarkColumns(StripChart& chart) {
+    chart.plot()->replot();
+    const QImage image = chart.plot()->toPixmap().toImage();
+    const QRect area = chart.plot()->axisRect()->rect();
+    QList<int> columns;
+    for (int x = area.left(); x <= area.right(); ++x) {
+        int hits = 0;
+        for (int y = area.top(); y <= area.bottom(); ++y)
+            hits += image.pixelColor(x, y) == QColor(190, 90, 0);
+        if (hits > area.height() / 2)
+            columns << x;
+    }
+    return columns;
+}
+
+} // namespace
+
+TEST(StripChartMarks, AMarkIsALabelledLineAtItsTimeThatStaysAsTheChartMoves) {
+    ShownChart s;
+    for (int i = 0; i < 30; ++i)
+        s.chart.appendPoint(At(14, 3, i), 5);
+    s.chart.addMark(At(14, 3, 10), QStringLiteral("1 wave run 3"));
+    s.chart.addMark(At(14, 3, 5), QStringLiteral("2"));
+    ASSERT_EQ(s.chart.marks().size(), 2);
+    EXPECT_EQ(s.chart.marks()[0].label, QStringLiteral("2")) << "kept in time order";
+    EXPECT_DOUBLE_EQ(s.chart.marks()[1].x, At(14, 3, 10));
+
+    const int markPixel = s.pixel(At(14, 3, 10), 0).x();
+    QList<int> columns = MarkColumns(s.chart);
+    EXPECT_TRUE(columns.contains(markPixel) || columns.contains(markPixel - 1)) << markPixel;
+    QCPItemText* label = nullptr;
+    for (int i = 0; i < s.chart.plot()->itemCount(); ++i) {
+        auto* text = qobject_cast<QCPItemText*>(s.chart.plot()->item(i));
+        if (text && text->text() == QStringLiteral("1 wave run 3"))
+            label = text;
+    }
+    ASSERT_NE(label, nullptr);
+    EXPECT_NEAR(s.chart.plot()->xAxis->coordToPixel(label->position->coords().x()), markPixel, 1);
+
+    // Scrolling on and zooming in keep it at its time.
+    for (int i = 30; i < 40; ++i)
+        s.chart.appendPoint(At(14, 3, i), 5);
+    s.chart.plot()->xAxis->setRange(At(14, 3, 8), At(14, 3, 12));
+    const int zoomedPixel = s.pixel(At(14, 3, 10), 0).x();
+    columns = MarkColumns(s.chart);
+    EXPECT_TRUE(columns.contains(zoomedPixel) || columns.contains(zoomedPixel - 1)) << zoomedPixel;
+
+    s.chart.clear();
+    EXPECT_TRUE(s.chart.marks().isEmpty());
+    EXPECT_TRUE(MarkColumns(s.chart).isEmpty());
+    s.chart.addMark(qQNaN(), QStringLiteral("never"));
+    EXPECT_TRUE(s.chart.marks().isEmpty());
+}
+
+TEST(StripChartMarks, MarksTakeTheDayNearestTheNewestPointAndGoWithTheOldestPoints) {
+    StripChart c(QStringLiteral("CWGraph2"), QStringLiteral("Time"), QStringLiteral("Cond"));
+    c.addMark(At(23, 59, 58), QStringLiteral("before any point"));
+    c.appendPoint(At(23, 59, 59), 1);
+    c.appendPoint(At(0, 0, 0), 1); // the next day: chart X 1
+    c.addMark(At(0, 0, 0), QStringLiteral("just after midnight"));
+    c.addMark(At(23, 59, 59), QStringLiteral("just before"));
+    const QList<ChartMark> marks = c.marks();
+    ASSERT_EQ(marks.size(), 3);
+    EXPECT_DOUBLE_EQ(marks[0].x, At(23, 59, 58));
+    EXPECT_DOUBLE_EQ(marks[1].x, At(23, 59, 59)) << "a moment before the newest point";
+    EXPECT_DOUBLE_EQ(marks[2].x, 1 + At(0, 0, 0));
+
+    c.setMaxPoints(1); // keeps only the point after midnight
+    ASSERT_EQ(c.marks().size(), 1);
+    EXPECT_EQ(c.marks()[0].label, QStringLiteral("just after midnight"));
+}

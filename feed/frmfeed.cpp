@@ -1,0 +1,89 @@
+#include "feed/frmfeed.h"
+
+#include "feed/shipfeed.h"
+
+#include <QCheckBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+
+namespace corvale {
+
+frmFeed::frmFeed(ShipFeed& feed, QWidget* parent) : QDialog(parent), feed_(feed) {
+    setObjectName(QStringLiteral("frmFeed"));
+    setWindowTitle(QStringLiteral("Ship Feed"));
+    setModal(false);
+
+    chkFeedOn = new QCheckBox(QStringLiteral("Send the live feed"), this);
+    chkFeedOn->setObjectName(QStringLiteral("chkFeedOn"));
+    txtFeedAddress = new QLineEdit(this);
+    txtFeedAddress->setObjectName(QStringLiteral("txtFeedAddress"));
+    spnFeedPort = new QSpinBox(this);
+    spnFeedPort->setObjectName(QStringLiteral("spnFeedPort"));
+    spnFeedPort->setRange(1, 65535);
+    lblFeedProblem = new QLabel(this);
+    lblFeedProblem->setObjectName(QStringLiteral("lblFeedProblem"));
+    lblFeedProblem->setStyleSheet(QStringLiteral("color: #b00000"));
+    lblFeedStatus = new QLabel(this);
+    lblFeedStatus->setObjectName(QStringLiteral("lblFeedStatus"));
+    lblFeedStatus->setWordWrap(true);
+    cmdFeedSave = new QPushButton(QStringLiteral("Save"), this);
+    cmdFeedSave->setObjectName(QStringLiteral("cmdFeedSave"));
+    cmdFeedSave->setDefault(true);
+    cmdFeedClose = new QPushButton(QStringLiteral("Close"), this);
+    cmdFeedClose->setObjectName(QStringLiteral("cmdFeedClose"));
+
+    auto* layout = new QFormLayout(this);
+    layout->addRow(chkFeedOn);
+    layout->addRow(QStringLiteral("Address:"), txtFeedAddress);
+    layout->addRow(QStringLiteral("UDP port:"), spnFeedPort);
+    layout->addRow(lblFeedProblem);
+    layout->addRow(QStringLiteral("Status:"), lblFeedStatus);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(cmdFeedSave);
+    buttons->addWidget(cmdFeedClose);
+    layout->addRow(buttons);
+
+    connect(cmdFeedSave, &QPushButton::clicked, this, [this] { SaveStep(); });
+    connect(cmdFeedClose, &QPushButton::clicked, this, &QDialog::close);
+    connect(&feed_, &ShipFeed::statusChanged, this, &frmFeed::ShowStatus);
+
+    LoadStep();
+    ShowStatus(feed_.statusText(), feed_.failing());
+}
+
+void frmFeed::LoadStep() {
+    const FeedSettings& s = feed_.settings();
+    chkFeedOn->setChecked(s.enabled);
+    txtFeedAddress->setText(s.address);
+    spnFeedPort->setValue(s.port);
+    lblFeedProblem->clear();
+}
+
+bool frmFeed::SaveStep() {
+    FeedSettings s;
+    s.enabled = chkFeedOn->isChecked();
+    s.address = txtFeedAddress->text().trimmed();
+    s.port = spnFeedPort->value();
+    const QString problem = FeedSettingsProblem(s);
+    if (!problem.isEmpty()) {
+        lblFeedProblem->setText(QStringLiteral("Not saved: ") + problem);
+        txtFeedAddress->setFocus();
+        return false;
+    }
+    lblFeedProblem->clear();
+    SaveFeedSettings(s);
+    feed_.setSettings(s);
+    return true;
+}
+
+void frmFeed::ShowStatus(const QString& text, bool failing) {
+    lblFeedStatus->setText(text);
+    lblFeedStatus->setStyleSheet(failing ? QStringLiteral("color: #b00000") : QString());
+}
+
+} // namespace corvale
