@@ -56,6 +56,7 @@ BusTask<> BusReadings::RpmCycle() {
     reply = co_await ops.ReadData(modules::kProfilerCurrent);
     state_.ProfilerCurrentReply = reply;
     ShowProfilerWatts(reply);
+    emit cycleCompleted();
 }
 
 BusTask<> BusReadings::ReadPh(QString address) {

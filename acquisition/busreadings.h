@@ -53,6 +53,10 @@ public:
     void ShowWaveWatts(const QString& reply);
     void ShowProfilerWatts(const QString& reply);
 
+signals:
+    // An RPM cycle ran to its end: the readings of this second are in.
+    void cycleCompleted();
+
 private:
     BusReadingsView v_;
     StationState& state_;

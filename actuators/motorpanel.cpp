@@ -21,6 +21,7 @@ MotorPanel::MotorPanel(ToggleButton* power, Slide* speed, NumericBox* entry, Bus
 void MotorPanel::PowerChanged() {
     const bool on = power_->value();
     bus_.enqueue([this, on] { return SwitchPower(on); });
+    emit powerSwitched(on);
 }
 
 BusTask<> MotorPanel::SwitchPower(bool on) {
@@ -37,6 +38,7 @@ void MotorPanel::SpeedChanged() {
     const QString value = WireNumberText(speed_->value());
     bus_.enqueue([this, value] { return SendSpeed(value); },
                  QStringLiteral("speed:") + speedAddress_);
+    emit speedSet(speed_->value());
 }
 
 BusTask<> MotorPanel::SendSpeed(QString value) {

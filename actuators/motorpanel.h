@@ -30,6 +30,11 @@ public:
     void SpeedChanged();
     void EntryChanged();
 
+signals:
+    // The operator's actions, as they are queued for the bus.
+    void powerSwitched(bool on);
+    void speedSet(double value);
+
 private:
     BusTask<> SwitchPower(bool on);
     BusTask<> SendSpeed(QString value);

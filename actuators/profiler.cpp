@@ -17,6 +17,7 @@ ProfilerControl::ProfilerControl(ToggleButton* power, ToggleButton* up, ToggleBu
 void ProfilerControl::PowerChanged() {
     const bool on = power_->value();
     bus_.enqueue([this, on] { return SwitchPower(on); });
+    emit powerSwitched(on);
 }
 
 BusTask<> ProfilerControl::SwitchPower(bool on) {
@@ -38,12 +39,14 @@ void ProfilerControl::Drive(ToggleButton* button, ToggleButton* other, const QSt
     if (button->value()) {
         other->setEnabled(false);
         bus_.enqueue([this, sign] { return SendDrive(sign, modules::kProfilerDriveValue); });
+        emit driven(button == up_ ? 1 : -1);
         return;
     }
     button->setValue(false);
     // The stop keeps the sign of the direction it ends.
     bus_.enqueue([this, sign] { return SendDrive(sign, modules::kProfilerStopValue); });
     other->setEnabled(true);
+    emit driven(0);
 }
 
 BusTask<> ProfilerControl::SendDrive(QString sign, QString value) {

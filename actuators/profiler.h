@@ -24,6 +24,12 @@ public:
     void UpChanged();
     void DownChanged();
 
+signals:
+    // The operator's actions (and the interlock's stops), as queued.
+    void powerSwitched(bool on);
+    // +1 up, -1 down, 0 stop.
+    void driven(int direction);
+
 private:
     void Drive(ToggleButton* button, ToggleButton* other, const QString& sign);
     BusTask<> SwitchPower(bool on);

@@ -104,7 +104,7 @@ void SendOne(ShipFeed& feed, const StationState& s, long i) {
         return;
     const QDateTime now = QDateTime::currentDateTime();
     if (i % 25 == 24)
-        feed.send(BusSentence(now, BusReadingsFrom(s, true, false)));
+        feed.send(BusSentence(now, BusCycleFrom(s, true, false)));
     else
         feed.send(CtdSentence(now, s));
 }
@@ -142,9 +142,8 @@ PacedFigures Paced(ShipFeed& feed, int seconds) {
         const double t0 = ThreadCpuSeconds();
         const QDateTime now = QDateTime::currentDateTime();
         const double t1 = ThreadCpuSeconds();
-        const QString line = f.sentences % 25 == 24
-                                 ? BusSentence(now, BusReadingsFrom(s, true, false))
-                                 : CtdSentence(now, s);
+        const QString line = f.sentences % 25 == 24 ? BusSentence(now, BusCycleFrom(s, true, false))
+                                                    : CtdSentence(now, s);
         const double t2 = ThreadCpuSeconds();
         feed.send(line);
         const double t3 = ThreadCpuSeconds();

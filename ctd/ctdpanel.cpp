@@ -11,6 +11,8 @@ namespace corvale {
 
 CtdPanel::CtdPanel(const CtdPanelView& view, SerialPort& port, Operator& op, StationState& state)
     : v_(view), port_(port), op_(op), state_(state), stream_(state, [this] { showReadings(); }) {
+    stream_.setLineHandler(
+        [this](const QByteArray& line, CtdLineStatus status) { emit lineReceived(line, status); });
     connect(v_.cwCTDflag, &ToggleButton::valueChanged, this, &CtdPanel::onToggle);
     connect(&port_, &SerialPort::received, this, &CtdPanel::onReceived);
     connect(&port_, &SerialPort::lost, this, &CtdPanel::onLost);
@@ -92,6 +94,7 @@ void CtdPanel::showReadings() {
     v_.lblTemp->setText(texts[1]);
     v_.lblPress->setText(texts[2]);
     v_.lblSalinity->setText(texts[3]);
+    emit recordApplied();
 }
 
 } // namespace corvale

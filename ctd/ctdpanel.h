@@ -36,6 +36,12 @@ public:
     const CtdStream& stream() const { return stream_; }
     CtdStream& stream() { return stream_; }
 
+signals:
+    // Every line as received, malformed and over-long ones included.
+    void lineReceived(const QByteArray& line, corvale::CtdLineStatus status);
+    // A record changed the four CTD readings.
+    void recordApplied();
+
 private:
     void onToggle(bool on);
     void onReceived();

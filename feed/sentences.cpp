@@ -185,9 +185,9 @@ QString CtdSentence(const QDateTime& time, const StationState& s) {
     return CtdSentence(time, s.CtdConductivity, s.CtdTemperature, s.CtdPressure, s.CtdSalinity);
 }
 
-BusReadings BusReadingsFrom(const StationState& s, std::optional<bool> upAllowed,
-                            std::optional<bool> downAllowed) {
-    BusReadings r;
+BusCycleFigures BusCycleFrom(const StationState& s, std::optional<bool> upAllowed,
+                             std::optional<bool> downAllowed) {
+    BusCycleFigures r;
     r.thrusterRpm = TextToNumber(s.ThrusterRpm);
     r.waveRpm = TextToNumber(s.WaveRpm);
     r.thrusterWatts = ThrusterWatts(s.ThrusterCurrentReply);
@@ -202,7 +202,7 @@ BusReadings BusReadingsFrom(const StationState& s, std::optional<bool> upAllowed
     return r;
 }
 
-QString BusSentence(const QDateTime& time, const BusReadings& r) {
+QString BusSentence(const QDateTime& time, const BusCycleFigures& r) {
     Line line("CVBUS", time);
     line.number(r.thrusterRpm);
     line.number(r.waveRpm);

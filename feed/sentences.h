@@ -53,7 +53,7 @@ QString CtdSentence(const QDateTime& time, double conductivity, double temperatu
 QString CtdSentence(const QDateTime& time, const StationState& s);
 
 // One bus cycle's results.
-struct BusReadings {
+struct BusCycleFigures {
     std::optional<double> thrusterRpm;
     std::optional<double> waveRpm;
     double thrusterWatts = 0;
@@ -68,11 +68,11 @@ struct BusReadings {
 // (regional form), watts from the kept current replies, pH only while pH
 // reading is on. The permits are the lamps lblStatus(0) (up) and
 // lblStatus(1) (down).
-BusReadings BusReadingsFrom(const StationState& s, std::optional<bool> upAllowed,
-                            std::optional<bool> downAllowed);
+BusCycleFigures BusCycleFrom(const StationState& s, std::optional<bool> upAllowed,
+                             std::optional<bool> downAllowed);
 // $CVBUS,time,thrusterRPM,waveRPM,thrusterW,waveW,profilerW,pHmV,pH,up,down
 // (permits 1 allowed, 0 stopped).
-QString BusSentence(const QDateTime& time, const BusReadings& r);
+QString BusSentence(const QDateTime& time, const BusCycleFigures& r);
 
 // Operator actions on an actuator.
 enum class Actuator { Thruster, WaveGenerator, Profiler };

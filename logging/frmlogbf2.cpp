@@ -5,6 +5,7 @@
 #include "core/textnum.h"
 
 #include <QButtonGroup>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGridLayout>
@@ -107,6 +108,20 @@ frmLogBF2::frmLogBF2(StationState& state, Operator& operatorUi, QWidget* parent)
     layout->addLayout(modeLayout);
     layout->addLayout(buttonLayout);
     layout->addWidget(lblFileName);
+
+    // The raw archive beside the log: every CTD line and, when asked, every
+    // bus command with what came back. Kept for the run, off at first.
+    chkRawArchive = new QCheckBox(QStringLiteral("Keep raw archive"), this);
+    chkRawArchive->setObjectName(QStringLiteral("chkRawArchive"));
+    chkRawArchiveBus = new QCheckBox(QStringLiteral("with bus commands and replies"), this);
+    chkRawArchiveBus->setObjectName(QStringLiteral("chkRawArchiveBus"));
+    chkRawArchiveBus->setEnabled(false);
+    auto* archiveLayout = new QHBoxLayout;
+    archiveLayout->addWidget(chkRawArchive);
+    archiveLayout->addWidget(chkRawArchiveBus);
+    archiveLayout->addStretch();
+    layout->addLayout(archiveLayout);
+    connect(chkRawArchive, &QCheckBox::toggled, chkRawArchiveBus, &QWidget::setEnabled);
 
     connect(datafileGroup_, &QButtonGroup::idClicked, this, [this](int) { OptionStep(); });
     connect(cmdSelect, &QPushButton::clicked, this, [this] { SelectFileStep(); });

@@ -9,6 +9,7 @@
 #include <optional>
 
 class QButtonGroup;
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QPushButton;
@@ -31,6 +32,9 @@ public:
     QComboBox* cmbInterval = nullptr;
     QPushButton* cmdSelect = nullptr;
     QPushButton* cmdExit = nullptr;
+    // The raw archive's choices (log to a file only).
+    QCheckBox* chkRawArchive = nullptr;
+    QCheckBox* chkRawArchiveBus = nullptr;
     // The chosen file's path below the file row, shortened in the middle
     // when narrow (its tooltip holds it whole).
     QLabel* lblFileName = nullptr;

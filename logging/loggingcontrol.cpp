@@ -7,6 +7,7 @@
 #include "logging/frmlogbf2.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QRadioButton>
 
 namespace corvale {
@@ -16,6 +17,11 @@ LoggingControl::LoggingControl(const LoggingView& view, StatusPanel panel, Stati
     : v_(view), panel_(panel), state_(state), clock_(clock), op_(op),
       file_(std::make_unique<LogFile>()) {
     v_.tmrlogger->setHandler([this] { LoggerTick(); });
+    // A failing archive is said once and stops itself; the log goes on.
+    connect(&archive_, &RawArchive::failed, this, [this](const QString& message) {
+        op_.message(message +
+                    QStringLiteral("\nThe raw archive has been stopped; logging goes on."));
+    });
 }
 
 LoggingControl::~LoggingControl() {
@@ -69,9 +75,11 @@ void LoggingControl::StartAction() {
             return;
         if (!OpenNewFile(mode))
             return;
+        OpenArchive(mode);
     } else {
         // "No Save": records must not keep going to a file from an earlier run.
         file_->close();
+        archive_.close();
     }
 
     if (const auto interval = dialog.selectedIntervalMs())
@@ -91,9 +99,33 @@ void LoggingControl::StartAction() {
         emit loggingStarted(state_.LogFileName);
 }
 
+void LoggingControl::OpenArchive(LogFile::Mode mode) {
+    archive_.close();
+    if (!dialog_ || !dialog_->chkRawArchive->isChecked())
+        return;
+    archiveBus_ = dialog_->chkRawArchiveBus->isChecked();
+    QString error;
+    if (!archive_.open(RawArchivePath(state_.LogFileName),
+                       mode == LogFile::Mode::Append ? RawArchive::Mode::Append
+                                                     : RawArchive::Mode::Overwrite,
+                       &error))
+        op_.message(error + QStringLiteral("\nLogging goes on without the raw archive."));
+}
+
+void LoggingControl::archiveCtdLine(const QByteArray& line, CtdLineStatus status) {
+    if (archive_.isOpen())
+        archive_.appendCtdLine(clock_.now(), line, status);
+}
+
+void LoggingControl::archiveBusExchange(const QByteArray& command, const QByteArray& received) {
+    if (archiveBus_ && archive_.isOpen())
+        archive_.appendBusExchange(clock_.now(), command, received);
+}
+
 void LoggingControl::stopLogging() {
     v_.tmrlogger->setEnabled(false);
     file_->close();
+    archive_.close();
     panel_.setText(QStringLiteral("Not Logging"));
     panel_.showRed();
     v_.mnuStart->setEnabled(true);

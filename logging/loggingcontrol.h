@@ -5,6 +5,7 @@
 
 #include "logging/frmlogbf2.h"
 #include "logging/logfile.h"
+#include "logging/rawarchive.h"
 #include "ui/widgets/statusbar.h"
 
 #include <QObject>
@@ -42,6 +43,11 @@ public:
     frmLogBF2* logger() const { return dialog_; }
     bool fileOpen() const { return file_ && file_->isOpen(); }
 
+    // The raw archive, open while logging to a file with it chosen.
+    RawArchive& archive() { return archive_; }
+    void archiveCtdLine(const QByteArray& line, CtdLineStatus status);
+    void archiveBusExchange(const QByteArray& command, const QByteArray& received);
+
 signals:
     // Logging to a file began (the log file's full path) or ended.
     void loggingStarted(const QString& logFile);
@@ -51,6 +57,7 @@ private:
     void StartAction();
     void LoggerTick();
     bool OpenNewFile(LogFile::Mode mode);
+    void OpenArchive(LogFile::Mode mode);
 
     LoggingView v_;
     StatusPanel panel_;
@@ -59,6 +66,8 @@ private:
     Operator& op_;
     QPointer<frmLogBF2> dialog_;
     std::unique_ptr<LogFile> file_;
+    RawArchive archive_;
+    bool archiveBus_ = false;
 };
 
 } // namespace corvale

@@ -10,6 +10,10 @@
 #include "charts/chartpanels.h"
 #include "core/modulemap.h"
 #include "ctd/ctdpanel.h"
+#include "feed/eventmarks.h"
+#include "feed/frmfeed.h"
+#include "feed/shipfeed.h"
+#include "feed/stationfeed.h"
 #include "logging/loggingcontrol.h"
 #include "portdialog/busstatuspanel.h"
 #include "ui/widgets/knob.h"
@@ -67,6 +71,8 @@ frmMain::frmMain(Platform platform, QWidget* parent) : QMainWindow(parent), plat
 
 frmMain::~frmMain() {
     ShutdownStep();
+    marks_.reset();
+    stationFeed_.reset();
     calibration_.reset();
     logging_.reset();
     ctd_.reset();
@@ -111,6 +117,33 @@ void frmMain::wireControllers() {
                                                 platform_.clock, platform_.operatorUi);
     calibration_ =
         std::make_unique<CalibrationControl>(lblpHdata, state_, platform_.operatorUi, this);
+
+    // The raw archive hears every CTD line and every bus exchange.
+    connect(ctd_.get(), &CtdPanel::lineReceived, logging_.get(), &LoggingControl::archiveCtdLine);
+    connect(bus_, &BusSession::exchanged, logging_.get(),
+            [this](const QByteArray& line, const QByteArray& received, const QString&) {
+                logging_->archiveBusExchange(line, received);
+            });
+
+    // The ship feed hears each reading as it is taken and each action.
+    feed_ = std::make_unique<ShipFeed>();
+    feed_->load();
+    stationFeed_ = std::make_unique<StationFeed>(*feed_, state_, platform_.clock, lblStatus);
+    StationFeed* sf = stationFeed_.get();
+    connect(ctd_.get(), &CtdPanel::recordApplied, sf, &StationFeed::ctdRecord);
+    connect(readings_.get(), &BusReadings::cycleCompleted, sf, &StationFeed::busCycle);
+    const std::pair<MotorPanel*, Actuator> motors[] = {{thruster_.get(), Actuator::Thruster},
+                                                       {wave_.get(), Actuator::WaveGenerator}};
+    for (const auto& [panel, actuator] : motors) {
+        const Actuator a = actuator;
+        connect(panel, &MotorPanel::powerSwitched, sf, [sf, a](bool on) { sf->power(a, on); });
+        connect(panel, &MotorPanel::speedSet, sf, [sf, a](double v) { sf->speed(a, v); });
+    }
+    connect(profiler_.get(), &ProfilerControl::powerSwitched, sf,
+            [sf](bool on) { sf->power(Actuator::Profiler, on); });
+    connect(profiler_.get(), &ProfilerControl::driven, sf, &StationFeed::drive);
+    marks_ = std::make_unique<EventMarks>(CWGraph1, CWGraph2, *stationFeed_, logging_->archive(),
+                                          platform_.clock, this);
 }
 
 QString frmMain::iconPath(const QString& file) const {
@@ -156,6 +189,8 @@ void frmMain::wireMenus() {
     connect(mnuCalValues, &QAction::triggered, this, &frmMain::showCalibration);
     connect(mnuDGHcomm, &QAction::triggered, this, &frmMain::showComms);
     connect(mnuAbout, &QAction::triggered, this, &frmMain::showAbout);
+    connect(mnuMark, &QAction::triggered, this, &frmMain::markEvent);
+    connect(mnuFeed, &QAction::triggered, this, &frmMain::showFeed);
 }
 
 void frmMain::ToolbarButtonClick(const QString& key) {
@@ -212,6 +247,20 @@ void frmMain::showLogger() {
 
 void frmMain::stopLogging() {
     logging_->stopLogging();
+}
+
+void frmMain::markEvent() {
+    marks_->askForMark();
+}
+
+void frmMain::showFeed() {
+    if (feedWindow_ && feedWindow_->isVisible()) {
+        BringToFront(feedWindow_);
+        return;
+    }
+    if (!feedWindow_)
+        feedWindow_ = new frmFeed(*feed_, this);
+    feedWindow_->show();
 }
 
 void frmMain::showCalibration() {

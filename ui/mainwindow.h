@@ -42,6 +42,10 @@ class MotorPanel;
 class ProfilerControl;
 class frmAbout;
 class frmComms1;
+class frmFeed;
+class EventMarks;
+class ShipFeed;
+class StationFeed;
 
 struct Platform {
     SerialPort& MSComm1;   // DGH module bus
@@ -132,6 +136,8 @@ public:
     QAction* mnuStop = nullptr;
     QAction* mnuCalValues = nullptr;
     QAction* mnuDGHcomm = nullptr;
+    QAction* mnuMark = nullptr;
+    QAction* mnuFeed = nullptr;
     QAction* mnuAbout = nullptr;
 
     // Scale ends of the CTD knobs: wide enough for the start values 44 and 56.
@@ -148,6 +154,10 @@ public:
     // brought to the front when shown again; none blocks this window.
     void showComms() override;
     void showAbout();
+    // The ship feed's settings window; the note of a new event mark.
+    void showFeed();
+    void markEvent();
+    ShipFeed& feed() { return *feed_; }
     frmComms1* commsDialog() const;
     frmAbout* aboutDialog() const;
 
@@ -200,6 +210,10 @@ private:
     std::unique_ptr<CtdPanel> ctd_;           // CTD toggle and record stream
     std::unique_ptr<LoggingControl> logging_; // panel 1
     std::unique_ptr<CalibrationControl> calibration_;
+    std::unique_ptr<ShipFeed> feed_;           // the ship's network, off by default
+    std::unique_ptr<StationFeed> stationFeed_; // what goes on it
+    std::unique_ptr<EventMarks> marks_;
+    QPointer<frmFeed> feedWindow_;
 };
 
 } // namespace corvale

@@ -88,6 +88,13 @@ void frmMain::buildToolbar() {
         Toolbar1->addAction(action);
         connect(action, &QAction::triggered, this, [this, key] { ToolbarButtonClick(key); });
     }
+    // The event mark is no keyed button: it runs its menu item.
+    Toolbar1->addSeparator();
+    auto* mark =
+        new QAction(ToolbarIcon(QStringLiteral("mark")), QStringLiteral("Mark an event"), Toolbar1);
+    mark->setObjectName(QStringLiteral("Toolbar1_mark"));
+    Toolbar1->addAction(mark);
+    connect(mark, &QAction::triggered, this, [this] { mnuMark->trigger(); });
     Toolbar1->addSeparator();
     Label5 = new QLabel(Toolbar1);
     Label5->setObjectName(QStringLiteral("Label5"));
@@ -116,10 +123,12 @@ void frmMain::buildMenus() {
     mnuStart = item(mnuLogging, "mnuStart", "Start Logging");
     mnuStop = item(mnuLogging, "mnuStop", "Stop Logging");
     mnuStop->setEnabled(false);
+    mnuMark = item(mnuLogging, "mnuMark", "Mark Event...");
     mnuCalibration = menu("mnuCalibration", "Calibration");
     mnuCalValues = item(mnuCalibration, "mnuCalValues", "Enter Calibration values");
     mnuComms = menu("mnuComms", "Communications");
     mnuDGHcomm = item(mnuComms, "mnuDGHcomm", "DGH Comm Port");
+    mnuFeed = item(mnuComms, "mnuFeed", "Ship Feed...");
     mnuHelp = menu("mnuHelp", "Help");
     mnuAbout = item(mnuHelp, "mnuAbout", "About");
 }

@@ -103,6 +103,20 @@ void DrawComms(QPainter& p) {
         p.drawEllipse(QPointF(9.6 + i * 4.25, 19.5), 1.4, 1.4);
 }
 
+// An orange flag on a pole: an event mark.
+void DrawMark(QPainter& p) {
+    p.setPen(QPen(QColor(60, 60, 60), 2));
+    p.drawLine(QPointF(9, 4), QPointF(9, 29));
+    QPainterPath flag;
+    flag.moveTo(10, 5);
+    flag.lineTo(26, 10);
+    flag.lineTo(10, 16);
+    flag.closeSubpath();
+    p.setPen(QPen(QColor(150, 70, 0), 1.2));
+    p.setBrush(QColor(240, 130, 20));
+    p.drawPath(flag);
+}
+
 } // namespace
 
 QIcon ToolbarIcon(const QString& key) {
@@ -114,6 +128,8 @@ QIcon ToolbarIcon(const QString& key) {
         return Render(DrawCal);
     if (key == QLatin1String("comms"))
         return Render(DrawComms);
+    if (key == QLatin1String("mark"))
+        return Render(DrawMark);
     return {};
 }
 

@@ -34,7 +34,7 @@ TEST_F(SentencesTest, EverySentenceHasItsDocumentedFormWithAPeriod) {
     EXPECT_EQ(CtdSentence(kAt, 45.1234, 12.5, 10.02, 34.5678),
               QStringLiteral("$CVCTD,2026-12-08T13:40:21.045,45.1234,12.5,10.02,34.5678*12\r\n"));
 
-    BusReadings r;
+    BusCycleFigures r;
     r.thrusterRpm = 1234.5;
     r.waveRpm = 30;
     r.thrusterWatts = 96.12;
@@ -47,7 +47,7 @@ TEST_F(SentencesTest, EverySentenceHasItsDocumentedFormWithAPeriod) {
     EXPECT_EQ(BusSentence(kBusAt, r),
               QStringLiteral("$CVBUS,2026-12-08T13:40:22.000,1234.5,30,96.12,12,0.5,-12.3,8.0123,"
                              "1,0*22\r\n"));
-    EXPECT_EQ(BusSentence(kBusAt, BusReadings{}),
+    EXPECT_EQ(BusSentence(kBusAt, BusCycleFigures{}),
               QStringLiteral("$CVBUS,2026-12-08T13:40:22.000,,,0,0,0,,,,*20\r\n"))
         << "unknown readings leave their fields empty";
 
@@ -82,7 +82,7 @@ TEST_F(SentencesTest, BusReadingsComeFromTheStateAsTheStationKeepsIt) {
     s.PhMilliVolts = -12.3;
     s.PhValue = 8.0123;
 
-    BusReadings r = BusReadingsFrom(s, true, std::nullopt);
+    BusCycleFigures r = BusCycleFrom(s, true, std::nullopt);
     EXPECT_EQ(r.thrusterRpm, 1234.5);
     EXPECT_EQ(r.waveRpm, 30);
     EXPECT_EQ(r.thrusterWatts, 96.12);
@@ -94,7 +94,7 @@ TEST_F(SentencesTest, BusReadingsComeFromTheStateAsTheStationKeepsIt) {
 
     s.PhReadingEnabled = true;
     s.CtdConductivity = 45.25;
-    r = BusReadingsFrom(s, false, false);
+    r = BusCycleFrom(s, false, false);
     EXPECT_EQ(BusSentence(kBusAt, r),
               SentenceFrom(QStringLiteral(
                   "CVBUS,2026-12-08T13:40:22.000,1234.5,30,96.12,0,0,-12.3,8.0123,0,0")));

@@ -81,7 +81,7 @@ TEST_F(ShipFeedTest, EachSentenceArrivesAsOneDatagramInOrderWhileOn) {
     QStringList sent;
     for (int i = 0; i < 24; ++i)
         sent << CtdSentence(kAt.addMSecs(i * 41), 45 + i * 0.01, 12.5, 10.02, 34.5);
-    sent << BusSentence(kAt.addSecs(1), BusReadings{});
+    sent << BusSentence(kAt.addSecs(1), BusCycleFigures{});
     for (const QString& s : sent)
         feed.send(s);
     EXPECT_EQ(listener.take(25), sent);

@@ -1,0 +1,40 @@
+#pragma once
+// What the station tells the ship: one sentence per CTD record, per bus
+// cycle and per operator action on an actuator, sent while the feed is on.
+// It follows the controllers' signals and formats nothing while off.
+
+#include "feed/sentences.h"
+
+#include <QObject>
+#include <array>
+
+namespace corvale {
+
+class Clock;
+class IndicatorLamp;
+class ShipFeed;
+struct StationState;
+
+class StationFeed : public QObject {
+    Q_OBJECT
+public:
+    // lamps: the end-stop permits, lblStatus(0) up and lblStatus(1) down.
+    StationFeed(ShipFeed& feed, const StationState& state, Clock& clock,
+                const std::array<IndicatorLamp*, 2>& lamps);
+
+    void ctdRecord();
+    void busCycle();
+    void power(Actuator actuator, bool on);
+    void speed(Actuator actuator, double setPoint);
+    // +1 up, -1 down, 0 stop.
+    void drive(int direction);
+    void mark(const QDateTime& time, int number, const QString& note);
+
+private:
+    ShipFeed& feed_;
+    const StationState& state_;
+    Clock& clock_;
+    std::array<IndicatorLamp*, 2> lamps_;
+};
+
+} // namespace corvale
