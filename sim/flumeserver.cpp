@@ -296,7 +296,7 @@ QString FlumeServer::stateLine() const {
     auto onOff = [](bool on) { return on ? QStringLiteral("on") : QStringLiteral("off"); };
     return QStringLiteral("state thruster=%1 profiler=%2 wave=%3 thruster-set=%4 drive=%5 "
                           "wave-set=%6 thruster-hz=%7 wave-hz=%8 carriage=%9 di=%10 ph=%11 "
-                          "c=%12 t=%13 p=%14")
+                          "c=%12 t=%13 p=%14 ctd-sent=%15")
         .arg(onOff(model_.thrusterPowered()), onOff(model_.profilerPowered()),
              onOff(model_.wavePowered()))
         .arg(model_.analogOutput('0'))
@@ -309,7 +309,8 @@ QString FlumeServer::stateLine() const {
         .arg(model_.ph(), 0, 'f', 3)
         .arg(model_.conductivity(), 0, 'f', 3)
         .arg(model_.temperature(), 0, 'f', 3)
-        .arg(model_.pressure(), 0, 'f', 2);
+        .arg(model_.pressure(), 0, 'f', 2)
+        .arg(records_.count());
 }
 
 QString FlumeServer::control(const QString& line) {

@@ -163,6 +163,8 @@ public:
 
     // The chart panels' operations (SwitchPhReadingOff for the pH measurement).
     ChartPanels& charts() { return *charts_; }
+    // The CTD panel's signals (each line, each applied record).
+    CtdPanel& ctdPanel() { return *ctd_; }
 
     // The port dialog's device caption; kept for the whole run.
     QString commDeviceCaption() const { return commDeviceCaption_; }
