@@ -39,8 +39,8 @@ int main(int argc, char** argv) {
     }
     QApplication app(argc, argv);
     // Qt has taken its own options out; anything left is a mistake.
-    if (const StartRequest request = ReadCommandLine(QApplication::arguments(), true);
-        request.action != StartRequest::Action::Run)
+    const StartRequest request = ReadCommandLine(QApplication::arguments(), true);
+    if (request.action != StartRequest::Action::Run)
         return Answer(request);
 
     QtSerialPort dgh(4, QStringLiteral("19200,n,8,1"));
@@ -63,6 +63,11 @@ int main(int argc, char** argv) {
         window.resize(size);
     }
     window.show();
+    if (!request.marksArchive.isEmpty()) {
+        QString error;
+        if (!window.replayMarksFrom(request.marksArchive, &error))
+            op.message(error);
+    }
     const int status = app.exec();
     SaveWindowGeometry(window);
     return status;

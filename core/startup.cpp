@@ -24,14 +24,20 @@ StartRequest ReadCommandLine(const QStringList& arguments, bool strict) {
                                   QStringLiteral("Shows this help and stops."));
     const QCommandLineOption showVersion({QStringLiteral("v"), QStringLiteral("version")},
                                          QStringLiteral("Shows the version and stops."));
+    const QCommandLineOption marks(
+        QStringLiteral("marks"),
+        QStringLiteral("Puts the event marks of a raw archive on the charts again as the "
+                       "archive's replay (corvale-flume-sim --replay) reaches them."),
+        QStringLiteral("archive"));
     parser.addOption(help);
     parser.addOption(showVersion);
+    parser.addOption(marks);
 
     const bool parsed = parser.parse(arguments);
     if (parser.isSet(help))
-        return {StartRequest::Action::Help, parser.helpText()};
+        return {StartRequest::Action::Help, parser.helpText(), {}};
     if (parser.isSet(showVersion))
-        return {StartRequest::Action::Version, name + QLatin1Char(' ') + version + '\n'};
+        return {StartRequest::Action::Version, name + QLatin1Char(' ') + version + '\n', {}};
     if (!strict)
         return {};
     QString complaint;
@@ -40,11 +46,15 @@ StartRequest ReadCommandLine(const QStringList& arguments, bool strict) {
     else if (!parser.positionalArguments().isEmpty())
         complaint =
             QStringLiteral("Unexpected argument '%1'.").arg(parser.positionalArguments()[0]);
-    if (complaint.isEmpty())
-        return {};
+    if (complaint.isEmpty()) {
+        StartRequest run;
+        run.marksArchive = parser.value(marks);
+        return run;
+    }
     const QString program = arguments.isEmpty() ? name : QFileInfo(arguments.first()).fileName();
     return {StartRequest::Action::BadUsage,
-            QStringLiteral("%1: %2\nTry '%1 --help'.\n").arg(program, complaint)};
+            QStringLiteral("%1: %2\nTry '%1 --help'.\n").arg(program, complaint),
+            {}};
 }
 
 QString ProgramDataDir(const QString& programDir, const QString& installedRelative) {

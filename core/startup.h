@@ -11,6 +11,9 @@ struct StartRequest {
     enum class Action { Run, Help, Version, BadUsage };
     Action action = Action::Run;
     QString text; // help text, version line or the complaint, ending in a newline
+    // --marks FILE: a raw archive whose event marks go on the charts again
+    // as its replay reaches them.
+    QString marksArchive;
 };
 
 // Reads the station's own options, --help (-h) and --version (-v), from the

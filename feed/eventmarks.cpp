@@ -25,6 +25,13 @@ void EventMarks::askForMark() {
     dialog_->begin(clock_.now(), book_.nextNumber());
 }
 
+void EventMarks::showReplayed(int number, const QString& note) {
+    const QString label = MarkLabel(number, note);
+    const double x = DayFraction(clock_.now().time());
+    phChart_->addMark(x, label);
+    ctdChart_->addMark(x, label);
+}
+
 void EventMarks::show(const QDateTime& time, int number, const QString& note) {
     const QString label = MarkLabel(number, note);
     const double x = DayFraction(time.time());

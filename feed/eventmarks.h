@@ -29,6 +29,9 @@ public:
     void askForMark();
     frmMark* dialog() const { return dialog_; }
     MarkBook& book() { return book_; }
+    // A mark from a replayed archive: on the charts at the present time,
+    // with its recorded number and note; it goes nowhere else.
+    void showReplayed(int number, const QString& note);
 
 private:
     void show(const QDateTime& time, int number, const QString& note);

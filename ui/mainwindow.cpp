@@ -12,6 +12,7 @@
 #include "ctd/ctdpanel.h"
 #include "feed/eventmarks.h"
 #include "feed/frmfeed.h"
+#include "feed/replaymarks.h"
 #include "feed/shipfeed.h"
 #include "feed/stationfeed.h"
 #include "logging/loggingcontrol.h"
@@ -71,6 +72,7 @@ frmMain::frmMain(Platform platform, QWidget* parent) : QMainWindow(parent), plat
 
 frmMain::~frmMain() {
     ShutdownStep();
+    replayMarks_.reset();
     marks_.reset();
     stationFeed_.reset();
     calibration_.reset();
@@ -251,6 +253,19 @@ void frmMain::stopLogging() {
 
 void frmMain::markEvent() {
     marks_->askForMark();
+}
+
+bool frmMain::replayMarksFrom(const QString& archive, QString* error) {
+    QString why;
+    const QList<ArchiveEvent> events = RawArchiveReader::readAll(archive, &why);
+    if (!why.isEmpty()) {
+        if (error)
+            *error = why;
+        return false;
+    }
+    replayMarks_ = std::make_unique<ReplayMarks>(events, *marks_);
+    connect(ctd_.get(), &CtdPanel::lineReceived, replayMarks_.get(), &ReplayMarks::lineReceived);
+    return true;
 }
 
 void frmMain::showFeed() {

@@ -46,6 +46,7 @@ class frmFeed;
 class EventMarks;
 class ShipFeed;
 class StationFeed;
+class ReplayMarks;
 
 struct Platform {
     SerialPort& MSComm1;   // DGH module bus
@@ -157,6 +158,10 @@ public:
     // The ship feed's settings window; the note of a new event mark.
     void showFeed();
     void markEvent();
+    // Shows the marks of a raw archive on the charts as its replay arrives
+    // on the CTD line; false, with the reason, when it cannot be read.
+    bool replayMarksFrom(const QString& archive, QString* error = nullptr);
+    EventMarks& marks() { return *marks_; }
     ShipFeed& feed() { return *feed_; }
     frmComms1* commsDialog() const;
     frmAbout* aboutDialog() const;
@@ -215,6 +220,7 @@ private:
     std::unique_ptr<ShipFeed> feed_;           // the ship's network, off by default
     std::unique_ptr<StationFeed> stationFeed_; // what goes on it
     std::unique_ptr<EventMarks> marks_;
+    std::unique_ptr<ReplayMarks> replayMarks_;
     QPointer<frmFeed> feedWindow_;
 };
 
