@@ -115,35 +115,6 @@ std::optional<double> TextToNumber(const QString& text) {
     return v;
 }
 
-std::optional<QDateTime> TextToDate(const QString& text) {
-    const QString t = text.trimmed();
-    if (t.isEmpty())
-        return std::nullopt;
-    const QLocale loc;
-    QStringList formats;
-    for (const QString& fmt : {loc.dateFormat(QLocale::ShortFormat), QStringLiteral("M/d/yyyy"),
-                               QStringLiteral("M/d/yy")}) {
-        if (fmt.contains(QLatin1String("yyyy"))) {
-            formats << fmt;
-        } else {
-            QString four = fmt;
-            formats << four.replace(QLatin1String("yy"), QLatin1String("yyyy")) << fmt;
-        }
-    }
-    formats.insert(2, loc.dateFormat(QLocale::LongFormat));
-    formats.insert(3, QStringLiteral("yyyy-MM-dd"));
-    for (const QString& fmt : formats) {
-        QDate d = loc.toDate(t, fmt);
-        if (!d.isValid())
-            continue;
-        if (!fmt.contains(QLatin1String("yyyy")) && fmt.contains(QLatin1String("yy")) &&
-            d.year() < 1930)
-            d = d.addYears(100);
-        return QDateTime(d, QTime(0, 0));
-    }
-    return std::nullopt;
-}
-
 QString DateText(const QDateTime& value) {
     const QLocale loc;
     if (value == ZeroDate())
