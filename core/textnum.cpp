@@ -5,6 +5,8 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <string>
 
 namespace corvale {
@@ -41,6 +43,18 @@ QString GeneralForm(double value) {
         return QStringLiteral("0");
     char buf[64];
     std::snprintf(buf, sizeof buf, "%.15g", value);
+    if (std::isfinite(value) && !std::isfinite(std::strtod(buf, nullptr))) {
+        // The very largest doubles round up past the largest double at 15
+        // digits; they are cut to 15 digits instead, so the text reads back.
+        std::snprintf(buf, sizeof buf, "%.16e", value);
+        std::string digits(buf, std::strchr(buf, 'e'));
+        digits.resize(digits.find('.') + 15);
+        while (digits.back() == '0')
+            digits.pop_back();
+        if (digits.back() == '.')
+            digits.pop_back();
+        return QString::fromStdString(digits) + QStringLiteral("E+308");
+    }
     QString s = QString::fromLatin1(buf);
     const qsizetype e = s.indexOf(QLatin1Char('e'));
     if (e >= 0)

@@ -5,6 +5,7 @@
 
 #include <QLocale>
 #include <gtest/gtest.h>
+#include <limits>
 #include <vector>
 
 using namespace corvale;
@@ -33,6 +34,13 @@ TEST(NumberText, ShortestFormWithAtMostFifteenDigits) {
     EXPECT_EQ(NumberText(-0.0), "0");
     EXPECT_EQ(NumberText(0.5), "0.5");
     EXPECT_EQ(NumberText(1e20), "1E+20");
+    // Rounded to 15 digits the largest doubles would pass the largest double
+    // and never read back; they are cut instead.
+    const double largest = std::numeric_limits<double>::max();
+    EXPECT_EQ(WireNumberText(largest), "1.79769313486231E+308");
+    EXPECT_EQ(WireNumberText(-largest), "-1.79769313486231E+308");
+    EXPECT_TRUE(WireTextToNumber(WireNumberText(largest)));
+    EXPECT_EQ(WireNumberText(1.7976931348623e308), "1.7976931348623E+308");
 }
 
 TEST(NumberText, RegionalSeparatorForLabelsPeriodForTheWire) {
