@@ -5,6 +5,8 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <string>
 
 namespace corvale {
@@ -41,6 +43,18 @@ QString GeneralForm(double value) {
         return QStringLiteral("0");
     char buf[64];
     std::snprintf(buf, sizeof buf, "%.15g", value);
+    if (std::isfinite(value) && !std::isfinite(std::strtod(buf, nullptr))) {
+        // The very largest doubles round up past the largest double at 15
+        // digits; they are cut to 15 digits instead, so the text reads back.
+        std::snprintf(buf, sizeof buf, "%.16e", value);
+        std::string digits(buf, std::strchr(buf, 'e'));
+        digits.resize(digits.find('.') + 15);
+        while (digits.back() == '0')
+            digits.pop_back();
+        if (digits.back() == '.')
+            digits.pop_back();
+        return QString::fromStdString(digits) + QStringLiteral("E+308");
+    }
     QString s = QString::fromLatin1(buf);
     const qsizetype e = s.indexOf(QLatin1Char('e'));
     if (e >= 0)
@@ -113,35 +127,6 @@ std::optional<double> TextToNumber(const QString& text) {
     if (!ok || !std::isfinite(v))
         return std::nullopt;
     return v;
-}
-
-std::optional<QDateTime> TextToDate(const QString& text) {
-    const QString t = text.trimmed();
-    if (t.isEmpty())
-        return std::nullopt;
-    const QLocale loc;
-    QStringList formats;
-    for (const QString& fmt : {loc.dateFormat(QLocale::ShortFormat), QStringLiteral("M/d/yyyy"),
-                               QStringLiteral("M/d/yy")}) {
-        if (fmt.contains(QLatin1String("yyyy"))) {
-            formats << fmt;
-        } else {
-            QString four = fmt;
-            formats << four.replace(QLatin1String("yy"), QLatin1String("yyyy")) << fmt;
-        }
-    }
-    formats.insert(2, loc.dateFormat(QLocale::LongFormat));
-    formats.insert(3, QStringLiteral("yyyy-MM-dd"));
-    for (const QString& fmt : formats) {
-        QDate d = loc.toDate(t, fmt);
-        if (!d.isValid())
-            continue;
-        if (!fmt.contains(QLatin1String("yyyy")) && fmt.contains(QLatin1String("yy")) &&
-            d.year() < 1930)
-            d = d.addYears(100);
-        return QDateTime(d, QTime(0, 0));
-    }
-    return std::nullopt;
 }
 
 QString DateText(const QDateTime& value) {

@@ -23,9 +23,18 @@ QString WireNumberText(double value); // always a period
 std::optional<double> TextToNumber(const QString& text);     // regional
 std::optional<double> WireTextToNumber(const QString& text); // period only
 
-// Text to date by the regional short date order (also long and ISO forms).
-// Two-digit years 00-29 are 2000-2029, 30-99 are 1930-1999.
+// Text to date (and time of day) the way the regional setting writes them:
+// its short or long date format, with one or two digits for day and month
+// and a two- or four-digit year, "/", "." and "-" standing for each other;
+// optionally followed by blanks and a time in its long or short time format
+// or as H:mm[:ss]. ISO yyyy-MM-dd is read in every setting. A weekday name
+// may be left out, and must fit the date when given.
 std::optional<QDateTime> TextToDate(const QString& text);
+// The year of a two-digit year: the one in the hundred years that end twenty
+// years after `currentYear` (in 2026: 1947 to 2046). A calibration date lies
+// in the past or near future, so this window never drifts into the way as
+// a fixed one would.
+int TwoDigitYear(int twoDigits, int currentYear);
 // A date as text: short date, plus the long time when the time of day is not
 // zero; the zero date shows as midnight alone.
 QString DateText(const QDateTime& value);

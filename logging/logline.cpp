@@ -33,8 +33,16 @@ LogItem DateItem(const QDate& date) {
 
 QString LogItemText(const LogItem& item) {
     switch (item.kind) {
-    case LogItem::Kind::Text:
-        return QLatin1Char('"') + item.text + QLatin1Char('"');
+    case LogItem::Kind::Text: {
+        // A line end inside a text (a noisy reply, an edited store) would
+        // split its record or lengthen the header: it is written as a blank.
+        QString text = item.text;
+        for (QChar& c : text) {
+            if (c == QLatin1Char('\r') || c == QLatin1Char('\n'))
+                c = QLatin1Char(' ');
+        }
+        return QLatin1Char('"') + text + QLatin1Char('"');
+    }
     case LogItem::Kind::Number:
         return WireNumberText(item.number);
     case LogItem::Kind::Date:

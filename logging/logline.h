@@ -20,7 +20,9 @@ struct LogItem {
     QDate date;
 };
 
-// Text between quotation marks, inner quotation marks written as they are.
+// Text between quotation marks, inner quotation marks written as they are;
+// each carriage return or line feed is written as a blank, so every line of
+// the file stays one line.
 LogItem TextItem(const QString& text);
 // Shortest general form with a period, whatever the regional settings:
 // 0 for zero, a leading "0." below 1 in magnitude, exponent form ("1E+20",

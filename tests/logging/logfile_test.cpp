@@ -1,10 +1,14 @@
+#include "calibration/calstore.h"
+#include "core/dghlink.h"
 #include "core/state.h"
 #include "logging/logfile.h"
 
 #include "tests/support/localeguard.h"
+#include <QDir>
 #include <QFile>
 
 #include <QLocale>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <csignal>
 #include <gtest/gtest.h>
@@ -213,4 +217,56 @@ TEST_F(LogFileTest, ShortWriteLeavesNoPartialLine) {
     // Writing goes on from the end of the last whole line.
     ASSERT_TRUE(file.writeLine("next", &error));
     EXPECT_FILE_BYTES(path, firstLine + "next\r\n");
+}
+
+// Line noise "?", CR, "xy", CR: the link keeps all from the last marker up to
+// the final CR, so the current reply carries a CR of its own.
+TEST_F(LogFileTest, ReplyWithALineEndInsideStaysOnTheRecordsOneLine) {
+    const QString reply = FrameReply("?\rxy\r");
+    ASSERT_EQ(reply, "?\rxy");
+    StationState s = StartState(path);
+    s.ThrusterCurrentReply = reply;
+    s.WaveCurrentReply = "*+1\n2";
+    s.ThrusterRpm = "\r\n";
+    ASSERT_TRUE(file.open(path, LogFile::Mode::Overwrite, &error));
+    ASSERT_TRUE(WriteLogRecord(file, s, QTime(14, 7, 9), &error));
+    EXPECT_FILE_BYTES(path, "\"14:7:9\",0,0,\"  \",\"\",0,0,0,0,\"? xy\",\"*+1 2\",\"\"\r\n");
+}
+
+// The store is a text file a user may edit: a line break in a stored text
+// reaches the header through the save step and still gives 24 lines.
+TEST_F(LogFileTest, StoredCalibrationTextWithALineBreakKeepsTheHeaderAt24Lines) {
+    QTemporaryDir storeDir;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, storeDir.path());
+    QDir().mkpath(storeDir.filePath("Corvale"));
+    WriteAll(storeDir.filePath("Corvale/Corvale.conf"),
+             "[CalData]\nserialNum=\"18\\n03\\r12\"\nslope=4.5427\noffset=2.5777\n"
+             "txtdate=01/01/01\n");
+    const CalTexts texts = LoadCalTexts();
+    ASSERT_EQ(texts.serialNum, "18\n03\r12");
+    StationState s = StartState(path);
+    EXPECT_TRUE(SaveCalibration(texts, s).isEmpty());
+
+    ASSERT_TRUE(file.open(path, LogFile::Mode::Overwrite, &error));
+    ASSERT_TRUE(WriteLogHeader(file, s, Today, &error));
+    EXPECT_FILE_BYTES(path, Header("2.5777", "4.5427", "18 03 12", "1/1/01", path));
+    EXPECT_EQ(ReadAll(path).count("\r\n"), 24);
+}
+
+// A calibration date typed the day-month-year way, with a time of day, is
+// taken as such and written back in the same setting's form.
+TEST_F(LogFileTest, CalibrationDateWithATimeFollowsTheRegionalOrder) {
+    LocaleGuard british(QLocale(QLocale::English, QLocale::UnitedKingdom));
+    QTemporaryDir storeDir;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, storeDir.path());
+    StationState s = StartState(path);
+    const CalTexts texts{"2,5", "4.5", "P7", "05/03/24 09:30"};
+    const QStringList problems = SaveCalibration(texts, s);
+    ASSERT_EQ(problems.size(), 1) << "only the offset is no number here";
+    EXPECT_EQ(s.CalDate, QDateTime(QDate(2024, 3, 5), QTime(9, 30)));
+    EXPECT_EQ(LoadCalTexts().date, "05/03/24 09:30") << "stored as typed";
+
+    ASSERT_TRUE(file.open(path, LogFile::Mode::Overwrite, &error));
+    ASSERT_TRUE(WriteLogHeader(file, s, Today, &error));
+    EXPECT_FILE_BYTES(path, Header("2.5", "4.5", "P7", "05/03/2024 09:30:00", path));
 }
