@@ -9,9 +9,11 @@
 #include "calibration/calibrationcontrol.h"
 #include "charts/chartpanels.h"
 #include "core/modulemap.h"
+#include "core/serialdevices.h"
 #include "ctd/ctdpanel.h"
 #include "logging/loggingcontrol.h"
 #include "portdialog/busstatuspanel.h"
+#include "portdialog/frmdevices.h"
 #include "ui/widgets/knob.h"
 #include "ui/widgets/statusbar.h"
 
@@ -155,6 +157,7 @@ void frmMain::wireMenus() {
     connect(mnuStop, &QAction::triggered, this, &frmMain::stopLogging);
     connect(mnuCalValues, &QAction::triggered, this, &frmMain::showCalibration);
     connect(mnuDGHcomm, &QAction::triggered, this, &frmMain::showComms);
+    connect(mnuDevices, &QAction::triggered, this, &frmMain::showDevices);
     connect(mnuAbout, &QAction::triggered, this, &frmMain::showAbout);
 }
 
@@ -204,6 +207,19 @@ void frmMain::showAbout() {
     }
     about_ = new frmAbout(platform_.operatorUi, SystemRegistry(), this);
     about_->show();
+}
+
+void frmMain::showDevices() {
+    if (devices_ && devices_->isVisible()) {
+        BringToFront(devices_);
+        return;
+    }
+    devices_ = new frmDevices(platform_.MSComm1, platform_.MSCommCTD, kSerialByIdFolder, this);
+    devices_->show();
+}
+
+frmDevices* frmMain::devicesDialog() const {
+    return devices_;
 }
 
 void frmMain::showLogger() {

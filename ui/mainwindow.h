@@ -42,6 +42,7 @@ class MotorPanel;
 class ProfilerControl;
 class frmAbout;
 class frmComms1;
+class frmDevices;
 
 struct Platform {
     SerialPort& MSComm1;   // DGH module bus
@@ -132,6 +133,7 @@ public:
     QAction* mnuStop = nullptr;
     QAction* mnuCalValues = nullptr;
     QAction* mnuDGHcomm = nullptr;
+    QAction* mnuDevices = nullptr;
     QAction* mnuAbout = nullptr;
 
     // Scale ends of the CTD knobs: wide enough for the start values 44 and 56.
@@ -150,6 +152,9 @@ public:
     void showAbout();
     frmComms1* commsDialog() const;
     frmAbout* aboutDialog() const;
+    // "Serial devices": the device each line's COM number opens.
+    void showDevices();
+    frmDevices* devicesDialog() const;
 
     // The chart panels' operations (SwitchPhReadingOff for the pH measurement).
     ChartPanels& charts() { return *charts_; }
@@ -186,6 +191,7 @@ private:
     bool shutDown_ = false;
     QPointer<frmComms1> comms_;
     QPointer<frmAbout> about_;
+    QPointer<frmDevices> devices_;
     QString commDeviceCaption_;
     // Controllers, each handed the widgets it drives and the services it
     // calls; the bus session goes last, so no job outlives what it writes.

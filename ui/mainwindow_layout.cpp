@@ -120,6 +120,7 @@ void frmMain::buildMenus() {
     mnuCalValues = item(mnuCalibration, "mnuCalValues", "Enter Calibration values");
     mnuComms = menu("mnuComms", "Communications");
     mnuDGHcomm = item(mnuComms, "mnuDGHcomm", "DGH Comm Port");
+    mnuDevices = item(mnuComms, "mnuDevices", "Serial devices");
     mnuHelp = menu("mnuHelp", "Help");
     mnuAbout = item(mnuHelp, "mnuAbout", "About");
 }
