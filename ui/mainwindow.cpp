@@ -21,6 +21,7 @@
 #include <QCloseEvent>
 #include <QDialog>
 #include <QHBoxLayout>
+#include <QScrollArea>
 #include <QVBoxLayout>
 
 namespace corvale {
@@ -45,9 +46,14 @@ frmMain::frmMain(Platform platform, QWidget* parent) : QMainWindow(parent), plat
 
     buildMenus();
     buildToolbar();
-    auto* central = new QWidget(this);
+    // On a small screen the central area scrolls once its layout can shrink
+    // no further, so the window and its status bar stay on the screen.
+    auto* scroll = new QScrollArea(this);
+    scroll->setObjectName(QStringLiteral("centralScroll"));
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    auto* central = new QWidget(scroll);
     central->setObjectName(QStringLiteral("centralWidget"));
-    setCentralWidget(central);
     auto* column = new QVBoxLayout(central);
     column->setContentsMargins(6, 6, 6, 6);
     column->setSpacing(6);
@@ -58,6 +64,8 @@ frmMain::frmMain(Platform platform, QWidget* parent) : QMainWindow(parent), plat
     actuators->addWidget(buildActuatorFrame(false), 1);
     column->addLayout(actuators);
     column->addWidget(buildChartFrame(), 1);
+    scroll->setWidget(central);
+    setCentralWidget(scroll);
     buildStatusBar();
     wireMenus();
 
