@@ -81,6 +81,8 @@ frmDevices::Line frmDevices::makeLine(const QString& tag, QWidget* parent) {
     line.now = new QLabel(line.frame);
     line.now->setObjectName(QStringLiteral("lbl%1Now").arg(tag));
     line.now->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // A long by-id name wraps where it can; the tip has it whole.
+    line.now->setWordWrap(true);
     auto* form = new QFormLayout(line.frame);
     form->addRow(QStringLiteral("Present:"), line.list);
     form->addRow(QStringLiteral("Device:"), line.path);
@@ -128,14 +130,17 @@ void frmDevices::showNow(const Line& line, int portNumber) {
     const QString typed = line.path->text().trimmed();
     if (const auto problem = DeviceNameProblem(typed)) {
         line.now->setText(*problem);
+        line.now->setToolTip(*problem);
         return;
     }
     const QString device = typed.isEmpty() ? DefaultPortDevice(portNumber) : typed;
     const QString state = DeviceState(device);
-    line.now->setText(
+    const QString text =
         QStringLiteral("COM%1 opens %2%3")
             .arg(portNumber)
-            .arg(device, state.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(state)));
+            .arg(device, state.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(state));
+    line.now->setText(text);
+    line.now->setToolTip(text);
 }
 
 bool frmDevices::Save() {
