@@ -56,13 +56,22 @@ int main(int argc, char** argv) {
     frmMain window(Platform{dgh, ctd, clock, op, dataDir});
     op.setParentWidget(&window);
 
-    if (!RestoreWindowGeometry(window)) {
-        QSize size(1280, 800);
-        if (const QScreen* screen = QApplication::primaryScreen())
-            size = size.boundedTo(screen->availableGeometry().size());
-        window.resize(size);
+    if (RestoreWindowGeometry(window)) {
+        window.show();
+    } else {
+        // 1280 x 800 where the screen has room for it and its frame; a smaller
+        // screen is filled (the central area scrolls where it must).
+        const QSize wanted(1280, 800);
+        const QScreen* screen = QApplication::primaryScreen();
+        const QSize room = screen ? screen->availableGeometry().size() : wanted;
+        if (room.width() >= wanted.width() && room.height() >= wanted.height() + 40) {
+            window.resize(wanted);
+            window.show();
+        } else {
+            window.resize(room.boundedTo(wanted));
+            window.showMaximized();
+        }
     }
-    window.show();
     if (!request.marksArchive.isEmpty()) {
         QString error;
         if (!window.replayMarksFrom(request.marksArchive, &error))

@@ -8,12 +8,18 @@
 
 namespace corvale {
 
-QString PortDevice(int portNumber) {
+namespace {
+QString PortKey(int portNumber) {
+    return QStringLiteral("Ports/COM%1").arg(portNumber);
+}
+} // namespace
+
+QString StoredPortDevice(int portNumber) {
     CORVALE_STORE(store);
-    const QString key = QStringLiteral("Ports/COM%1").arg(portNumber);
-    const QString mapped = store.value(key).toString().trimmed();
-    if (!mapped.isEmpty())
-        return mapped;
+    return store.value(PortKey(portNumber)).toString().trimmed();
+}
+
+QString DefaultPortDevice(int portNumber) {
 #ifdef Q_OS_WIN
     return QStringLiteral("COM%1").arg(portNumber);
 #else
@@ -21,16 +27,62 @@ QString PortDevice(int portNumber) {
 #endif
 }
 
+QString PortDevice(int portNumber) {
+    const QString mapped = StoredPortDevice(portNumber);
+    return mapped.isEmpty() ? DefaultPortDevice(portNumber) : mapped;
+}
+
+QString DeviceState(const QString& device) {
+#ifdef Q_OS_WIN
+    Q_UNUSED(device);
+    return {};
+#else
+    const QFileInfo info(device);
+    if (!info.exists())
+        return QStringLiteral("not present");
+    if (info.isSymLink())
+        return QStringLiteral("now ") + info.canonicalFilePath();
+    return {};
+#endif
+}
+
 QString PortDeviceHint(int portNumber) {
     const QString device = PortDevice(portNumber);
-#ifdef Q_OS_WIN
-    const bool exists = true;
-#else
-    const bool exists = QFileInfo::exists(device);
-#endif
+    const QString state = DeviceState(device);
     return QStringLiteral("COM%1 is %2%3")
         .arg(portNumber)
-        .arg(device, exists ? QString() : QStringLiteral(" (not present)"));
+        .arg(device, state.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(state));
+}
+
+std::optional<QString> DeviceNameProblem(const QString& device) {
+    const QString name = device.trimmed();
+    if (name.isEmpty())
+        return std::nullopt;
+    for (const QChar c : name)
+        if (c.category() == QChar::Other_Control)
+            return QStringLiteral("A device name has no line breaks or other control characters.");
+#ifndef Q_OS_WIN
+    if (!name.startsWith(QLatin1Char('/')))
+        return QStringLiteral("Give the device's full path, for example /dev/ttyUSB0 or "
+                              "/dev/serial/by-id/...; \"%1\" is not one.")
+            .arg(name);
+    if (name.endsWith(QLatin1Char('/')))
+        return QStringLiteral("\"%1\" is a folder, not a device.").arg(name);
+#endif
+    return std::nullopt;
+}
+
+bool StorePortDevice(int portNumber, const QString& device) {
+    if (DeviceNameProblem(device))
+        return false;
+    CORVALE_STORE(store);
+    const QString name = device.trimmed();
+    if (name.isEmpty())
+        store.remove(PortKey(portNumber));
+    else
+        store.setValue(PortKey(portNumber), name);
+    store.sync();
+    return store.status() == QSettings::NoError;
 }
 
 QStringList AvailableSerialDevices() {

@@ -6,11 +6,30 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 namespace corvale {
 
 QString PortDevice(int portNumber);
-// Where a number comes from and what it maps to, for the operator.
+// Where a number comes from and what it maps to, for the operator: "COM4 is
+// /dev/ttyUSB0", a link with the device it points at now, or "(not present)".
 QString PortDeviceHint(int portNumber);
+
+// How a device stands now, for the operator: "" (present), "now /dev/ttyUSB0"
+// (a link and the device it points at) or "not present".
+QString DeviceState(const QString& device);
+
+// The device the store names for COMn, empty when it names none.
+QString StoredPortDevice(int portNumber);
+// The device COMn opens when the store names none.
+QString DefaultPortDevice(int portNumber);
+// Why this text cannot name a device ("" names none and is fine), or nothing.
+std::optional<QString> DeviceNameProblem(const QString& device);
+// Keeps the device for COMn in the store exactly as given, trimmed: a link
+// such as /dev/serial/by-id/... stays a link, so the port opens whatever it
+// points at when it opens. Empty removes the entry and the default applies.
+// False (nothing stored) for a name DeviceNameProblem refuses.
+bool StorePortDevice(int portNumber, const QString& device);
 // Serial devices present on this machine.
 QStringList AvailableSerialDevices();
 

@@ -1,8 +1,8 @@
 #include "portdialog/frmcomms1.h"
 
+#include "core/bussession.h"
 #include "core/portmap.h"
 #include "portdialog/commsettings.h"
-#include "core/bussession.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -25,6 +25,9 @@ QLabel* Caption(const QString& name, const QString& text, QWidget* parent) {
     label->setObjectName(name);
     return label;
 }
+
+// Room for the device label before it is shortened.
+constexpr int kDeviceLabelWidth = 560;
 
 // Selects the entry with exactly this text, or nothing.
 void Select(QComboBox* box, const QString& text) {
@@ -67,6 +70,8 @@ frmComms1::frmComms1(BusSession& bus, Operator& op, const QString& caption, QWid
         grid->addWidget(label, r, 0, Qt::AlignRight);
         grid->addWidget(box, r++, 1);
     }
+    lblDevice = Caption(QStringLiteral("lblDevice"), QString(), this);
+    grid->addWidget(lblDevice, r++, 0, 1, 2);
     grid->addWidget(cmdUpdate, r, 0, 1, 2);
     grid->setSizeConstraint(QLayout::SetFixedSize);
 
@@ -160,6 +165,11 @@ void frmComms1::describePorts() {
     }
     const auto current = PortNumberFromName(cboPort->currentText());
     cboPort->setToolTip(current ? PortDeviceHint(*current) + QLatin1Char('\n') + devices : devices);
+    // One line: a long by-id name is shortened in its middle, whole in the tip.
+    const QString hint = current ? PortDeviceHint(*current) : QString();
+    lblDevice->setText(
+        lblDevice->fontMetrics().elidedText(hint, Qt::ElideMiddle, kDeviceLabelWidth));
+    lblDevice->setToolTip(hint);
 }
 
 } // namespace corvale

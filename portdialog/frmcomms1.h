@@ -45,6 +45,8 @@ public:
     QComboBox* cboParity;
     QComboBox* cboStopBits;
     QPushButton* cmdUpdate;
+    // Under the lists: the device the selected COM number opens.
+    QLabel* lblDevice;
 
 private:
     void Load(const QString& caption);

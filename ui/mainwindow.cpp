@@ -9,6 +9,7 @@
 #include "calibration/calibrationcontrol.h"
 #include "charts/chartpanels.h"
 #include "core/modulemap.h"
+#include "core/serialdevices.h"
 #include "ctd/ctdpanel.h"
 #include "feed/eventmarks.h"
 #include "feed/frmfeed.h"
@@ -17,6 +18,7 @@
 #include "feed/stationfeed.h"
 #include "logging/loggingcontrol.h"
 #include "portdialog/busstatuspanel.h"
+#include "portdialog/frmdevices.h"
 #include "ui/widgets/knob.h"
 #include "ui/widgets/statusbar.h"
 
@@ -24,6 +26,7 @@
 #include <QCloseEvent>
 #include <QDialog>
 #include <QHBoxLayout>
+#include <QScrollArea>
 #include <QVBoxLayout>
 
 namespace corvale {
@@ -48,9 +51,14 @@ frmMain::frmMain(Platform platform, QWidget* parent) : QMainWindow(parent), plat
 
     buildMenus();
     buildToolbar();
-    auto* central = new QWidget(this);
+    // On a small screen the central area scrolls once its layout can shrink
+    // no further, so the window and its status bar stay on the screen.
+    auto* scroll = new QScrollArea(this);
+    scroll->setObjectName(QStringLiteral("centralScroll"));
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    auto* central = new QWidget(scroll);
     central->setObjectName(QStringLiteral("centralWidget"));
-    setCentralWidget(central);
     auto* column = new QVBoxLayout(central);
     column->setContentsMargins(6, 6, 6, 6);
     column->setSpacing(6);
@@ -61,6 +69,8 @@ frmMain::frmMain(Platform platform, QWidget* parent) : QMainWindow(parent), plat
     actuators->addWidget(buildActuatorFrame(false), 1);
     column->addLayout(actuators);
     column->addWidget(buildChartFrame(), 1);
+    scroll->setWidget(central);
+    setCentralWidget(scroll);
     buildStatusBar();
     wireMenus();
 
@@ -190,6 +200,7 @@ void frmMain::wireMenus() {
     connect(mnuStop, &QAction::triggered, this, &frmMain::stopLogging);
     connect(mnuCalValues, &QAction::triggered, this, &frmMain::showCalibration);
     connect(mnuDGHcomm, &QAction::triggered, this, &frmMain::showComms);
+    connect(mnuDevices, &QAction::triggered, this, &frmMain::showDevices);
     connect(mnuAbout, &QAction::triggered, this, &frmMain::showAbout);
     connect(mnuMark, &QAction::triggered, this, &frmMain::markEvent);
     connect(mnuFeed, &QAction::triggered, this, &frmMain::showFeed);
@@ -241,6 +252,19 @@ void frmMain::showAbout() {
     }
     about_ = new frmAbout(platform_.operatorUi, SystemRegistry(), this);
     about_->show();
+}
+
+void frmMain::showDevices() {
+    if (devices_ && devices_->isVisible()) {
+        BringToFront(devices_);
+        return;
+    }
+    devices_ = new frmDevices(platform_.MSComm1, platform_.MSCommCTD, kSerialByIdFolder, this);
+    devices_->show();
+}
+
+frmDevices* frmMain::devicesDialog() const {
+    return devices_;
 }
 
 void frmMain::showLogger() {

@@ -47,6 +47,7 @@ class EventMarks;
 class ShipFeed;
 class StationFeed;
 class ReplayMarks;
+class frmDevices;
 
 struct Platform {
     SerialPort& MSComm1;   // DGH module bus
@@ -139,6 +140,7 @@ public:
     QAction* mnuDGHcomm = nullptr;
     QAction* mnuMark = nullptr;
     QAction* mnuFeed = nullptr;
+    QAction* mnuDevices = nullptr;
     QAction* mnuAbout = nullptr;
 
     // Scale ends of the CTD knobs: wide enough for the start values 44 and 56.
@@ -165,6 +167,9 @@ public:
     ShipFeed& feed() { return *feed_; }
     frmComms1* commsDialog() const;
     frmAbout* aboutDialog() const;
+    // "Serial devices": the device each line's COM number opens.
+    void showDevices();
+    frmDevices* devicesDialog() const;
 
     // The chart panels' operations (SwitchPhReadingOff for the pH measurement).
     ChartPanels& charts() { return *charts_; }
@@ -203,6 +208,7 @@ private:
     bool shutDown_ = false;
     QPointer<frmComms1> comms_;
     QPointer<frmAbout> about_;
+    QPointer<frmDevices> devices_;
     QString commDeviceCaption_;
     // Controllers, each handed the widgets it drives and the services it
     // calls; the bus session goes last, so no job outlives what it writes.

@@ -129,6 +129,7 @@ void frmMain::buildMenus() {
     mnuComms = menu("mnuComms", "Communications");
     mnuDGHcomm = item(mnuComms, "mnuDGHcomm", "DGH Comm Port");
     mnuFeed = item(mnuComms, "mnuFeed", "Ship Feed...");
+    mnuDevices = item(mnuComms, "mnuDevices", "Serial devices");
     mnuHelp = menu("mnuHelp", "Help");
     mnuAbout = item(mnuHelp, "mnuAbout", "About");
 }
@@ -262,7 +263,7 @@ QWidget* frmMain::buildChartPanel(bool ph) {
     auto* chart = new StripChart(
         ph ? QStringLiteral("CWGraph1") : QStringLiteral("CWGraph2"), QStringLiteral("Time"),
         ph ? QStringLiteral("pH 1") : QStringLiteral("Conductivitiy"), panel);
-    chart->setMinimumSize(240, 200);
+    chart->setMinimumSize(240, 180);
     // Fewer, wider time labels: hh:mm:ss needs room at this chart's width.
     chart->plot()->xAxis->ticker()->setTickCount(4);
     // Design ranges; the knobs take over once their handlers are wired.

@@ -3,6 +3,7 @@
 // shutdown order.
 
 #include "about/frmabout.h"
+#include "core/textnum.h"
 #include "portdialog/frmcomms1.h"
 #include "tests/support/mainwindow_fixture.h"
 #include "ui/widgets/indicatorlamp.h"
@@ -19,8 +20,10 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScrollArea>
 #include <QToolBar>
 #include <QToolButton>
+#include <qcustomplot.h>
 
 using namespace corvale;
 
@@ -371,4 +374,76 @@ TEST_F(StationTest, LayoutFitsA1280By800ScreenInItsOrder) {
                                                       w.CWKnobCTDmax, w.cwCTDflag, w.CTDgraphMode,
                                                       w.CWNumEdit2, w.lblWaveCur, w.lblSalinity})
         EXPECT_TRUE(w.rect().contains(InWindow(c, &w))) << c->objectName().toStdString();
+}
+
+TEST_F(StationTest, SmallScreensShowTheWholeWindowWithLabelsApart) {
+    frmMain& w = make();
+    auto* scroll = find<QScrollArea>("centralScroll");
+    ASSERT_NE(scroll, nullptr);
+    EXPECT_EQ(w.centralWidget(), scroll);
+    ASSERT_NE(scroll->widget(), nullptr);
+    EXPECT_EQ(scroll->widget()->objectName(), "centralWidget");
+    // 1024x600, and 1920x1080 at scale 2 (960x540), less a title bar and a panel.
+    const QSize least = w.minimumSizeHint().expandedTo(w.minimumSize());
+    EXPECT_LE(least.width(), 960);
+    EXPECT_LE(least.height(), 480);
+
+    w.show();
+    const QTime start(14, 3, 7);
+    for (int s = 0; s < 90; ++s) {
+        w.CWGraph1->appendPoint(DayFraction(start.addSecs(s)), 7);
+        w.CWGraph2->appendPoint(DayFraction(start.addSecs(s)), 50);
+    }
+    for (const QSize size : {QSize(1024, 560), QSize(960, 500), QSize(960, 440)}) {
+        SCOPED_TRACE(std::to_string(size.width()) + "x" + std::to_string(size.height()));
+        w.resize(size);
+        QCoreApplication::processEvents();
+        ASSERT_EQ(w.size(), size);
+
+        // Status bar, menus and toolbar inside the window; the rest scrolls.
+        for (QWidget* part :
+             {static_cast<QWidget*>(w.StatusBar1), static_cast<QWidget*>(w.menuBar()),
+              static_cast<QWidget*>(w.Toolbar1)}) {
+            EXPECT_TRUE(part->isVisible()) << part->objectName().toStdString();
+            EXPECT_TRUE(w.rect().contains(InWindow(part, &w))) << part->objectName().toStdString();
+        }
+        const QWidget* inner = scroll->widget();
+        EXPECT_GE(inner->width(), inner->minimumSizeHint().width());
+        EXPECT_GE(inner->height(), inner->minimumSizeHint().height());
+        EXPECT_LE(InWindow(scroll, &w).bottom(), InWindow(w.StatusBar1, &w).top());
+
+        for (const Slide* slide : {w.sldThruster, w.sldWave, w.GraphMode, w.CTDgraphMode}) {
+            const auto labels = slide->scaleLabels();
+            ASSERT_GE(labels.size(), 2) << slide->objectName().toStdString();
+            const bool across = slide == w.sldThruster || slide == w.sldWave;
+            for (qsizetype i = 0; i < labels.size(); ++i) {
+                EXPECT_TRUE(slide->rect().contains(labels[i].second))
+                    << slide->objectName().toStdString() << " " << labels[i].first.toStdString();
+                if (i == 0)
+                    continue;
+                const QRect a = labels[i - 1].second;
+                const QRect b = labels[i].second;
+                EXPECT_LT(across ? a.right() : a.bottom(), across ? b.left() : b.top())
+                    << slide->objectName().toStdString() << ": "
+                    << labels[i - 1].first.toStdString() << " runs into "
+                    << labels[i].first.toStdString();
+            }
+        }
+        for (const StripChart* chart : {w.CWGraph1, w.CWGraph2}) {
+            chart->plot()->replot();
+            const QCPAxis* axis = chart->plot()->xAxis;
+            const QFontMetrics fm(axis->tickLabelFont());
+            const QVector<double> ticks = axis->tickVector();
+            const QVector<QString> texts = axis->tickVectorLabels();
+            ASSERT_GE(ticks.size(), 2) << chart->objectName().toStdString();
+            int lastRight = std::numeric_limits<int>::min();
+            for (qsizetype i = 0; i < ticks.size(); ++i) {
+                const int width = fm.horizontalAdvance(texts[i]);
+                const int left = int(std::lround(axis->coordToPixel(ticks[i]))) - width / 2;
+                EXPECT_LT(lastRight, left)
+                    << chart->objectName().toStdString() << ": " << texts[i].toStdString();
+                lastRight = left + width;
+            }
+        }
+    }
 }
