@@ -43,6 +43,9 @@ class ProfilerControl;
 class frmAbout;
 class frmComms1;
 class frmFeed;
+class frmHealth;
+class LinkHealth;
+class StaleMarks;
 class EventMarks;
 class ShipFeed;
 class StationFeed;
@@ -123,7 +126,7 @@ public:
     ToggleButton* cwCTDplot = nullptr;
     ToggleButton* cwCTDflag = nullptr;
 
-    // Panels 1 logging, 2 and 3 cursor readout, 4 DGH port.
+    // Panels 1 logging, 2 and 3 cursor readout, 4 DGH port, 5 link health.
     StationStatusBar* StatusBar1 = nullptr;
 
     QMenu* mnuFile = nullptr;
@@ -138,6 +141,7 @@ public:
     QAction* mnuDGHcomm = nullptr;
     QAction* mnuMark = nullptr;
     QAction* mnuFeed = nullptr;
+    QAction* mnuHealth = nullptr;
     QAction* mnuAbout = nullptr;
 
     // Scale ends of the CTD knobs: wide enough for the start values 44 and 56.
@@ -158,6 +162,12 @@ public:
     void showFeed();
     void markEvent();
     ShipFeed& feed() { return *feed_; }
+    // The link health window (frmHealth); the counters and ages behind it
+    // and behind the stale marks of read-outs, lamps and charts.
+    void showHealth();
+    frmHealth* healthWindow() const;
+    LinkHealth& linkHealth() { return *health_; }
+    StaleMarks& staleMarks() { return *staleMarks_; }
     frmComms1* commsDialog() const;
     frmAbout* aboutDialog() const;
 
@@ -214,6 +224,9 @@ private:
     std::unique_ptr<StationFeed> stationFeed_; // what goes on it
     std::unique_ptr<EventMarks> marks_;
     QPointer<frmFeed> feedWindow_;
+    std::unique_ptr<LinkHealth> health_;
+    std::unique_ptr<StaleMarks> staleMarks_; // panel 5
+    QPointer<frmHealth> healthWindow_;
 };
 
 } // namespace corvale
