@@ -96,7 +96,7 @@ TEST_F(LinkHealthTest, CtdGoesStaleAfterThreeIntervalsOrThreeSecondsWhileUnknown
     EXPECT_TRUE(health.ctdLive());
     clock.advance(1);
     EXPECT_FALSE(health.ctdLive());
-    EXPECT_EQ(health.summary(), QString::fromUtf8("Bus not open \u00b7 CTD stale 3 s"));
+    EXPECT_EQ(health.summary(), QString::fromUtf8("Bus ok \u00b7 CTD stale 3 s"));
 
     // Records every 2 s: stale after 6 s.
     health.resetCtd();
@@ -120,7 +120,7 @@ TEST_F(LinkHealthTest, CtdGoesStaleAfterThreeIntervalsOrThreeSecondsWhileUnknown
     EXPECT_TRUE(health.ctdLive());
     EXPECT_EQ(health.ctdStaleAfterMs(), LinkHealth::kCtdMinStaleMs);
     EXPECT_NEAR(health.ctdRecordsPerSecond(), 24, 0.5);
-    EXPECT_EQ(health.summary(), QString::fromUtf8("Bus not open \u00b7 CTD 24/s"));
+    EXPECT_EQ(health.summary(), QString::fromUtf8("Bus ok \u00b7 CTD 24/s"));
 }
 
 TEST_F(LinkHealthTest, CtdLinesAreCountedByStatus) {
