@@ -51,8 +51,10 @@ void CtdPanel::onToggle(bool on) {
     if (port.isOpen())
         return;
     const SerialPort::OpenError result = port.open();
-    if (result == SerialPort::OpenError::None)
+    if (result == SerialPort::OpenError::None) {
+        emit opened();
         return;
+    }
     // The toggle says off again before the operator reads why, so the panel
     // never claims a stream that is not there.
     const QString text = OpenFailureText(port, result);

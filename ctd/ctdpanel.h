@@ -39,6 +39,8 @@ public:
 signals:
     // Every line as received, malformed and over-long ones included.
     void lineReceived(const QByteArray& line, corvale::CtdLineStatus status);
+    // The operator opened the CTD line (its counters start afresh).
+    void opened();
     // A record changed the four CTD readings.
     void recordApplied();
 

@@ -172,6 +172,7 @@ void FlumeServer::onDghReadable() {
         return;
     catchUp();
     for (const QByteArray& line : lines) {
+        ++commandsHeard_;
         const std::optional<int> delay = faults_.replyDelay(DghResponder::addressOf(line));
         if (!delay)
             continue;
@@ -200,6 +201,8 @@ void FlumeServer::writeDgh(const QByteArray& bytes) {
             break; // the station's buffer is full: the rest is lost, as on a line
         done += n;
     }
+    if (done == bytes.size())
+        ++repliesSent_;
 }
 
 void FlumeServer::onCtdReadable() {
@@ -229,6 +232,7 @@ void FlumeServer::sendCtd(const QByteArray& bytes) {
             ctdDrainedMs_ = now;
         }
     }
+    ctdLinesSent_ += bytes.count('\n');
     ctdOut_ += bytes;
     flushCtd();
 }
@@ -296,7 +300,8 @@ QString FlumeServer::stateLine() const {
     auto onOff = [](bool on) { return on ? QStringLiteral("on") : QStringLiteral("off"); };
     return QStringLiteral("state thruster=%1 profiler=%2 wave=%3 thruster-set=%4 drive=%5 "
                           "wave-set=%6 thruster-hz=%7 wave-hz=%8 carriage=%9 di=%10 ph=%11 "
-                          "c=%12 t=%13 p=%14 ctd-sent=%15")
+                          "c=%12 t=%13 p=%14 ctd-sent=%15 commands=%16 answered=%17 "
+                          "ctd-lines=%18")
         .arg(onOff(model_.thrusterPowered()), onOff(model_.profilerPowered()),
              onOff(model_.wavePowered()))
         .arg(model_.analogOutput('0'))
@@ -310,7 +315,10 @@ QString FlumeServer::stateLine() const {
         .arg(model_.conductivity(), 0, 'f', 3)
         .arg(model_.temperature(), 0, 'f', 3)
         .arg(model_.pressure(), 0, 'f', 2)
-        .arg(records_.count());
+        .arg(records_.count())
+        .arg(commandsHeard_)
+        .arg(repliesSent_)
+        .arg(ctdLinesSent_);
 }
 
 QString FlumeServer::control(const QString& line) {

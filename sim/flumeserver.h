@@ -76,6 +76,10 @@ private:
     Pty dgh_;
     Pty ctd_;
     QByteArray dghBuffer_;
+    // For the state line: commands heard, replies written, CTD lines sent.
+    qint64 commandsHeard_ = 0;
+    qint64 repliesSent_ = 0;
+    qint64 ctdLinesSent_ = 0;
     QElapsedTimer clock_;
     qint64 modelMs_ = 0;
     QTimer ctdTimer_;

@@ -8,6 +8,7 @@
 #include "actuators/profiler.h"
 #include "calibration/calibrationcontrol.h"
 #include "charts/chartpanels.h"
+#include "core/linkhealth.h"
 #include "core/modulemap.h"
 #include "core/serialdevices.h"
 #include "ctd/ctdpanel.h"
@@ -16,6 +17,8 @@
 #include "feed/replaymarks.h"
 #include "feed/shipfeed.h"
 #include "feed/stationfeed.h"
+#include "health/frmhealth.h"
+#include "health/stalemarks.h"
 #include "logging/loggingcontrol.h"
 #include "portdialog/busstatuspanel.h"
 #include "portdialog/frmdevices.h"
@@ -27,6 +30,7 @@
 #include <QDialog>
 #include <QHBoxLayout>
 #include <QScrollArea>
+#include <QLabel>
 #include <QVBoxLayout>
 
 namespace corvale {
@@ -83,6 +87,9 @@ frmMain::frmMain(Platform platform, QWidget* parent) : QMainWindow(parent), plat
 frmMain::~frmMain() {
     ShutdownStep();
     replayMarks_.reset();
+    delete healthWindow_;
+    staleMarks_.reset();
+    health_.reset();
     marks_.reset();
     stationFeed_.reset();
     calibration_.reset();
@@ -156,6 +163,29 @@ void frmMain::wireControllers() {
     connect(profiler_.get(), &ProfilerControl::driven, sf, &StationFeed::drive);
     marks_ = std::make_unique<EventMarks>(CWGraph1, CWGraph2, *stationFeed_, logging_->archive(),
                                           platform_.clock, this);
+
+    // Link health: what is live, for the stale marks, panel 5 and frmHealth.
+    health_ = std::make_unique<LinkHealth>(*bus_, platform_.clock);
+    connect(ctd_.get(), &CtdPanel::lineReceived, health_.get(), &LinkHealth::ctdLine);
+    connect(ctd_.get(), &CtdPanel::opened, health_.get(), &LinkHealth::resetCtd);
+    const QChar ctdSource; // a null module: the CTD line
+    staleMarks_ = std::make_unique<StaleMarks>(
+        StaleMarksView{{{Label5, modules::kDigitalIo.at(0)},
+                        {lblmV, modules::kPhElectrode.at(0)},
+                        {lblpH, modules::kPhElectrode.at(0)},
+                        {lblThrustRPM, modules::kThrusterFrequency.at(0)},
+                        {lblWaveRPM, modules::kWaveFrequency.at(0)},
+                        {lblMtrCur, modules::kThrusterCurrent.at(0)},
+                        {lblWaveCur, modules::kWaveCurrent.at(0)},
+                        {lblVPcur, modules::kProfilerCurrent.at(0)},
+                        {lblConduct, ctdSource},
+                        {lblTemp, ctdSource},
+                        {lblPress, ctdSource},
+                        {lblSalinity, ctdSource}},
+                       lblStatus,
+                       CWGraph1,
+                       CWGraph2},
+        *health_, state_, StatusPanel(*StatusBar1, 5, icons));
 }
 
 QString frmMain::iconPath(const QString& file) const {
@@ -204,6 +234,7 @@ void frmMain::wireMenus() {
     connect(mnuAbout, &QAction::triggered, this, &frmMain::showAbout);
     connect(mnuMark, &QAction::triggered, this, &frmMain::markEvent);
     connect(mnuFeed, &QAction::triggered, this, &frmMain::showFeed);
+    connect(mnuHealth, &QAction::triggered, this, &frmMain::showHealth);
 }
 
 void frmMain::ToolbarButtonClick(const QString& key) {
@@ -300,6 +331,20 @@ void frmMain::showFeed() {
     if (!feedWindow_)
         feedWindow_ = new frmFeed(*feed_, this);
     feedWindow_->show();
+}
+
+void frmMain::showHealth() {
+    if (healthWindow_ && healthWindow_->isVisible()) {
+        BringToFront(healthWindow_);
+        return;
+    }
+    if (!healthWindow_)
+        healthWindow_ = new frmHealth(*health_, *feed_, this);
+    healthWindow_->show();
+}
+
+frmHealth* frmMain::healthWindow() const {
+    return healthWindow_;
 }
 
 void frmMain::showCalibration() {

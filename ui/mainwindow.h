@@ -43,6 +43,9 @@ class ProfilerControl;
 class frmAbout;
 class frmComms1;
 class frmFeed;
+class frmHealth;
+class LinkHealth;
+class StaleMarks;
 class EventMarks;
 class ShipFeed;
 class StationFeed;
@@ -125,7 +128,7 @@ public:
     ToggleButton* cwCTDplot = nullptr;
     ToggleButton* cwCTDflag = nullptr;
 
-    // Panels 1 logging, 2 and 3 cursor readout, 4 DGH port.
+    // Panels 1 logging, 2 and 3 cursor readout, 4 DGH port, 5 link health.
     StationStatusBar* StatusBar1 = nullptr;
 
     QMenu* mnuFile = nullptr;
@@ -141,6 +144,7 @@ public:
     QAction* mnuMark = nullptr;
     QAction* mnuFeed = nullptr;
     QAction* mnuDevices = nullptr;
+    QAction* mnuHealth = nullptr;
     QAction* mnuAbout = nullptr;
 
     // Scale ends of the CTD knobs: wide enough for the start values 44 and 56.
@@ -165,6 +169,12 @@ public:
     bool replayMarksFrom(const QString& archive, QString* error = nullptr);
     EventMarks& marks() { return *marks_; }
     ShipFeed& feed() { return *feed_; }
+    // The link health window (frmHealth); the counters and ages behind it
+    // and behind the stale marks of read-outs, lamps and charts.
+    void showHealth();
+    frmHealth* healthWindow() const;
+    LinkHealth& linkHealth() { return *health_; }
+    StaleMarks& staleMarks() { return *staleMarks_; }
     frmComms1* commsDialog() const;
     frmAbout* aboutDialog() const;
     // "Serial devices": the device each line's COM number opens.
@@ -228,6 +238,9 @@ private:
     std::unique_ptr<EventMarks> marks_;
     std::unique_ptr<ReplayMarks> replayMarks_;
     QPointer<frmFeed> feedWindow_;
+    std::unique_ptr<LinkHealth> health_;
+    std::unique_ptr<StaleMarks> staleMarks_; // panel 5
+    QPointer<frmHealth> healthWindow_;
 };
 
 } // namespace corvale

@@ -130,12 +130,14 @@ void frmMain::buildMenus() {
     mnuDGHcomm = item(mnuComms, "mnuDGHcomm", "DGH Comm Port");
     mnuFeed = item(mnuComms, "mnuFeed", "Ship Feed...");
     mnuDevices = item(mnuComms, "mnuDevices", "Serial devices");
+    mnuHealth = item(mnuComms, "mnuHealth", "Link Health");
     mnuHelp = menu("mnuHelp", "Help");
     mnuAbout = item(mnuHelp, "mnuAbout", "About");
 }
 
 void frmMain::buildStatusBar() {
-    StatusBar1 = new StationStatusBar(4, this);
+    // Panel 5: the link health summary.
+    StatusBar1 = new StationStatusBar(5, this);
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
     setStatusBar(StatusBar1);
 }

@@ -190,7 +190,7 @@ TEST_F(StationTest, AfterStartOnlyTheLoggerTimerRunsAndThePortsAreClosed) {
     EXPECT_EQ(w.CWpHmax->value(), 14);
     EXPECT_EQ(w.CWpHmin->value(), 0);
     EXPECT_TRUE(op.messages.isEmpty());
-    EXPECT_EQ(w.StatusBar1->panelCount(), 4);
+    EXPECT_EQ(w.StatusBar1->panelCount(), 5); // 5: link health
 }
 
 TEST_F(StationTest, MenusHoldTheirItemsInOrderWithoutShortcuts) {

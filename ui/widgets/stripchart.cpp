@@ -114,6 +114,8 @@ public:
     };
 
     QCPGraph* graph = nullptr;
+    QCPGraph* stale = nullptr; // points appended while not live, drawn over
+    bool lastStale = false;
     std::array<Cursor, 2> cursors;
     std::deque<MarkItem> marks; // in X order
     double dayCount = 0;        // whole days added since the first point
@@ -145,6 +147,11 @@ StripChart::StripChart(const QString& name, const QString& xCaption, const QStri
     d_->graph->setPen(QPen(QColor(0, 90, 200), 1));
     // The chart trims the store itself, in batches (see trim()).
     d_->graph->data()->setAutoSqueeze(false);
+    d_->stale = plot_->addGraph();
+    d_->stale->setAdaptiveSampling(true);
+    d_->stale->setPen(QPen(QColor(150, 150, 150), 3, Qt::DashLine));
+    d_->stale->setScatterStyle(QCPScatterStyle(QCPScatterStyle::ssDisc, 4));
+    d_->stale->setSelectable(QCP::stNone);
 
     // One paint buffer instead of two (the zoom rectangle's own layer gets
     // none): a whole-chart repaint costs a few ms, a second 1600x400 buffer
@@ -234,6 +241,14 @@ void StripChart::appendPoint(double dayFraction, double y) {
         key += 1;
     }
     d_->graph->data()->add(QCPGraphData(key, y));
+    const bool stale = isStale_ && isStale_();
+    if (stale) {
+        // A new stretch does not join the one before it.
+        if (!d_->lastStale && !d_->stale->data()->isEmpty())
+            d_->stale->data()->add(QCPGraphData(key, qQNaN()));
+        d_->stale->data()->add(QCPGraphData(key, y));
+    }
+    d_->lastStale = stale;
     d_->lastKey = key;
     d_->hasLast = true;
     trim();
@@ -267,6 +282,8 @@ void StripChart::trim() {
     while (data.size() > maxPoints_)
         data.remove(data.constBegin()->key);
     dropMarks();
+    if (!data.isEmpty())
+        d_->stale->data()->removeBefore(data.constBegin()->key);
     // Dropped points stay allocated in front of the data until squeezed;
     // squeezing every eighth of the store keeps memory near the points
     // kept at an amortised cost of a few copies per append.
@@ -287,6 +304,22 @@ QPointF StripChart::point(int i) const {
         return {};
     const auto it = data.at(i);
     return {it->key - std::floor(it->key), it->value};
+}
+
+void StripChart::setStaleTest(std::function<bool()> isStale) {
+    isStale_ = std::move(isStale);
+}
+
+bool StripChart::pointStale(int i) const {
+    const auto& data = *d_->graph->data();
+    if (i < 0 || i >= data.size())
+        return false;
+    const double key = data.at(i)->key;
+    const auto& stale = *d_->stale->data();
+    for (auto it = stale.findBegin(key, false); it != stale.constEnd() && it->key == key; ++it)
+        if (!std::isnan(it->value))
+            return true;
+    return false;
 }
 
 void StripChart::addMark(double dayFraction, const QString& label) {
@@ -339,6 +372,8 @@ void StripChart::clear() {
     }
     d_->marks.clear();
     d_->graph->data()->clear();
+    d_->stale->data()->clear();
+    d_->lastStale = false;
     d_->dayCount = 0;
     d_->lastKey = 0;
     d_->hasLast = false;

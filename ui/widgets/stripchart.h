@@ -17,11 +17,16 @@
 // following, so the view stays put; bringing the right edge back to the
 // newest point, setTimeSpan() or setFollowing(true) resumes it.
 //
+// Stale stretches: a point appended while the chart's stale test says its
+// source is not live is kept like any other (same value, same place) and is
+// also drawn over with a grey dashed line, so the stretch shows as not live.
+//
 // Marks: labelled vertical lines at chosen times (event marks). They stay at
 // their time as the chart scrolls and zooms, go with the points older than
 // the oldest point kept, and clear() removes them with the points.
 
 #include <QWidget>
+#include <functional>
 
 class QCustomPlot;
 
@@ -51,6 +56,10 @@ public:
     // Point i, oldest first (X as a fraction of a day); (0, 0) when i is
     // out of range.
     QPointF point(int i) const;
+    // Asked at each append whether the point's source is live; none: all live.
+    void setStaleTest(std::function<bool()> isStale);
+    // Whether point i was appended while its source was not live.
+    bool pointStale(int i) const;
     // Removes every point and mark and forgets the day count.
     void clear();
 
@@ -107,6 +116,7 @@ private:
     QCustomPlot* plot_;
     int mode_ = Zoom;
     int maxPoints_ = 200000;
+    std::function<bool()> isStale_;
 };
 
 } // namespace corvale

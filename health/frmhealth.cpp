@@ -1,0 +1,152 @@
+#include "health/frmhealth.h"
+
+#include "core/linkhealth.h"
+#include "feed/shipfeed.h"
+
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+namespace corvale {
+
+namespace {
+QString StateText(BusSession::State s) {
+    switch (s) {
+    case BusSession::State::Idle:
+        return QStringLiteral("Not opened");
+    case BusSession::State::Running:
+        return QStringLiteral("Running");
+    case BusSession::State::Closed:
+        return QStringLiteral("Closed");
+    }
+    return {};
+}
+} // namespace
+
+frmHealth::frmHealth(LinkHealth& health, ShipFeed& feed, QWidget* parent)
+    : QDialog(parent), health_(health) {
+    setObjectName(QStringLiteral("frmHealth"));
+    setWindowTitle(QStringLiteral("Link Health"));
+    setModal(false);
+    setAttribute(Qt::WA_DeleteOnClose);
+
+    auto* column = new QVBoxLayout(this);
+    auto* busBox = new QGroupBox(QStringLiteral("DGH bus"), this);
+    auto* busForm = new QFormLayout;
+    busState_ = value("healthBusState");
+    busDevice_ = value("healthBusDevice");
+    sent_ = value("healthSent");
+    valid_ = value("healthValid");
+    timeouts_ = value("healthTimeouts");
+    invalid_ = value("healthInvalid");
+    busForm->addRow(QStringLiteral("State:"), busState_);
+    busForm->addRow(QStringLiteral("Device:"), busDevice_);
+    busForm->addRow(QStringLiteral("Commands sent:"), sent_);
+    busForm->addRow(QStringLiteral("Valid replies:"), valid_);
+    busForm->addRow(QStringLiteral("Timeouts:"), timeouts_);
+    busForm->addRow(QStringLiteral("Invalid replies:"), invalid_);
+    modules_ = new QTableWidget(0, 6, this);
+    modules_->setObjectName(QStringLiteral("healthModules"));
+    modules_->setHorizontalHeaderLabels({QStringLiteral("Module"), QStringLiteral("Sent"),
+                                         QStringLiteral("Valid"), QStringLiteral("Timeouts"),
+                                         QStringLiteral("Invalid"),
+                                         QStringLiteral("Last valid reply")});
+    modules_->verticalHeader()->hide();
+    modules_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    modules_->setSelectionMode(QAbstractItemView::NoSelection);
+    modules_->horizontalHeader()->setStretchLastSection(true);
+    auto* busColumn = new QVBoxLayout(busBox);
+    busColumn->addLayout(busForm);
+    busColumn->addWidget(modules_);
+    column->addWidget(busBox);
+
+    auto* ctdBox = new QGroupBox(QStringLiteral("CTD line"), this);
+    auto* ctdForm = new QFormLayout(ctdBox);
+    ctdRate_ = value("healthCtdRate");
+    ctdRecords_ = value("healthCtdRecords");
+    ctdMalformed_ = value("healthCtdMalformed");
+    ctdOverlong_ = value("healthCtdOverlong");
+    ctdAge_ = value("healthCtdAge");
+    ctdForm->addRow(QStringLiteral("Records per second:"), ctdRate_);
+    ctdForm->addRow(QStringLiteral("Records:"), ctdRecords_);
+    ctdForm->addRow(QStringLiteral("Malformed lines:"), ctdMalformed_);
+    ctdForm->addRow(QStringLiteral("Over-long lines:"), ctdOverlong_);
+    ctdForm->addRow(QStringLiteral("Last record:"), ctdAge_);
+    column->addWidget(ctdBox);
+
+    feed_ = value("healthFeed");
+    feed_->setText(feed.statusText());
+    auto* feedForm = new QFormLayout;
+    feedForm->addRow(QStringLiteral("Ship feed:"), feed_);
+    column->addLayout(feedForm);
+
+    connect(&feed, &ShipFeed::statusChanged, feed_,
+            [this](const QString& text, bool) { feed_->setText(text); });
+    connect(&health_, &LinkHealth::changed, this, [this] {
+        if (isVisible())
+            refresh();
+    });
+    ageTimer_.setInterval(1000);
+    connect(&ageTimer_, &QTimer::timeout, this, &frmHealth::refresh);
+    resize(520, 520);
+    refresh();
+}
+
+QLabel* frmHealth::value(const char* name) {
+    auto* label = new QLabel(this);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    return label;
+}
+
+void frmHealth::showEvent(QShowEvent* event) {
+    refresh();
+    ageTimer_.start();
+    QDialog::showEvent(event);
+}
+
+void frmHealth::refresh() {
+    busState_->setText(StateText(health_.busState()) +
+                       (health_.busOpen() ? QString() : QStringLiteral(" (not live)")));
+    busDevice_->setText(health_.busDevice());
+    sent_->setText(QString::number(health_.commandsSent()));
+    valid_->setText(QString::number(health_.validReplies()));
+    timeouts_->setText(QString::number(health_.timeouts()));
+    invalid_->setText(QString::number(health_.invalidReplies()));
+
+    const auto& modules = health_.modules();
+    modules_->setRowCount(int(modules.size()));
+    int row = 0;
+    for (auto it = modules.cbegin(); it != modules.cend(); ++it, ++row) {
+        const ModuleHealth& m = it.value();
+        const QString cells[6] = {
+            it.key(),
+            QString::number(m.sent),
+            QString::number(m.valid),
+            QString::number(m.timeouts),
+            QString::number(m.invalid),
+            m.lastValidTick ? LinkHealth::AgeText(m.lastValidTime, health_.moduleAgeMs(it.key()))
+                            : QStringLiteral("none")};
+        for (int c = 0; c < 6; ++c) {
+            QTableWidgetItem* item = modules_->item(row, c);
+            if (!item) {
+                item = new QTableWidgetItem;
+                modules_->setItem(row, c, item);
+            }
+            if (item->text() != cells[c])
+                item->setText(cells[c]);
+        }
+    }
+
+    ctdRate_->setText(QString::number(health_.ctdRecordsPerSecond(), 'f', 1) +
+                      (health_.ctdLive() ? QString() : QStringLiteral(" (not live)")));
+    ctdRecords_->setText(QString::number(health_.ctdRecords()));
+    ctdMalformed_->setText(QString::number(health_.ctdMalformed()));
+    ctdOverlong_->setText(QString::number(health_.ctdOverlong()));
+    ctdAge_->setText(LinkHealth::AgeText(health_.ctdLastRecordTime(), health_.ctdRecordAgeMs()));
+}
+
+} // namespace corvale
