@@ -128,8 +128,8 @@ void frmMain::buildMenus() {
     mnuCalValues = item(mnuCalibration, "mnuCalValues", "Enter Calibration values");
     mnuComms = menu("mnuComms", "Communications");
     mnuDGHcomm = item(mnuComms, "mnuDGHcomm", "DGH Comm Port");
-    mnuFeed = item(mnuComms, "mnuFeed", "Ship Feed...");
     mnuDevices = item(mnuComms, "mnuDevices", "Serial devices");
+    mnuFeed = item(mnuComms, "mnuFeed", "Ship Feed...");
     mnuHealth = item(mnuComms, "mnuHealth", "Link Health");
     mnuHelp = menu("mnuHelp", "Help");
     mnuAbout = item(mnuHelp, "mnuAbout", "About");
