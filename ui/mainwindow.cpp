@@ -29,8 +29,8 @@
 #include <QCloseEvent>
 #include <QDialog>
 #include <QHBoxLayout>
-#include <QScrollArea>
 #include <QLabel>
+#include <QScrollArea>
 #include <QVBoxLayout>
 
 namespace corvale {
