@@ -5,6 +5,7 @@
 //
 //   corvale_bench_acquisition [--seconds N]   (default 60 per run)
 
+#include "bench/benchsupport.h"
 #include "core/clock.h"
 #include "core/qtserialport.h"
 #include "portdialog/frmcomms1.h"
@@ -41,23 +42,6 @@ private:
     Clock& inner_;
 };
 
-class CountingOperator : public Operator {
-public:
-    using Operator::message;
-    void message(const QString& text, const QString&) override {
-        ++messages;
-        std::fprintf(stderr, "message: %s\n", qPrintable(text));
-    }
-    QString openFileName(const QString&, const QString&) override { return {}; }
-    int messages = 0;
-};
-
-double ProcessCpuSeconds() {
-    timespec ts{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) / 1e9;
-}
-
 struct Figures {
     double wallSeconds = 0;
     double cpuSeconds = 0;
@@ -80,7 +64,7 @@ Figures RunStation(Clock& clock, int seconds) {
     store.mapPort(4, sim.dghDevice());
     QtSerialPort dgh(4, QStringLiteral("19200,n,8,1"));
     QtSerialPort ctd(5, QStringLiteral("9600,n,8,1"));
-    CountingOperator op;
+    BenchOperator op;
     frmMain main(Platform{dgh, ctd, clock, op, QStringLiteral(CORVALE_BINARY_DIR)});
     main.show();
     main.cwbPh->setValue(true);

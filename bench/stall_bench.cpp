@@ -12,6 +12,7 @@
 //   corvale_bench_stall [--seconds N]   (default 30: N s of probing, then N s
 //                                        of CPU measurement, per run)
 
+#include "bench/benchsupport.h"
 #include "core/clock.h"
 #include "core/qtserialport.h"
 #include "logging/frmlogbf2.h"
@@ -45,24 +46,6 @@ public:
         return Clock::startWait(tick, std::move(done));
     }
 };
-
-class BenchOperator : public Operator {
-public:
-    using Operator::message;
-    void message(const QString& text, const QString&) override {
-        ++messages;
-        std::fprintf(stderr, "message: %s\n", qPrintable(text));
-    }
-    QString openFileName(const QString&, const QString&) override { return file; }
-    QString file;
-    int messages = 0;
-};
-
-double ProcessCpuSeconds() {
-    timespec ts{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) / 1e9;
-}
 
 struct Figures {
     double wallSeconds = 0;

@@ -1,5 +1,6 @@
 #include "logging/logfile.h"
 #include "logging/logline.h"
+#include "logging/rawarchive.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -20,16 +21,6 @@ QString Reason(int err) {
 void SetError(QString* error, const QString& text) {
     if (error)
         *error = text;
-}
-
-// Makes a newly created file's name durable too: sync its folder.
-void SyncFolderOf(const QString& path) {
-    const QByteArray dir = QFile::encodeName(QFileInfo(path).absolutePath());
-    const int fd = ::open(dir.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return;
-    ::fsync(fd);
-    ::close(fd);
 }
 
 } // namespace

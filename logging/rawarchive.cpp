@@ -119,6 +119,8 @@ long long WholeLinesLength(int fd, long long size) {
     return 0;
 }
 
+} // namespace
+
 void SyncFolderOf(const QString& path) {
     const QByteArray dir = QFile::encodeName(QFileInfo(path).absolutePath());
     const int fd = ::open(dir.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -127,8 +129,6 @@ void SyncFolderOf(const QString& path) {
     ::fsync(fd);
     ::close(fd);
 }
-
-} // namespace
 
 QString RawArchivePath(const QString& logPath) {
     return logPath.isEmpty() ? QString() : logPath + QStringLiteral(".raw.csv");

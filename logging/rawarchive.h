@@ -36,6 +36,9 @@ namespace corvale {
 // The archive kept beside the log file `logPath`: its name plus ".raw.csv".
 QString RawArchivePath(const QString& logPath);
 
+// Makes a newly created file's name durable too: syncs its folder.
+void SyncFolderOf(const QString& path);
+
 // One event of the archive.
 struct ArchiveEvent {
     enum class Source { Ctd, Dgh, Mark };

@@ -8,6 +8,7 @@
 #include "portdialog/frmdevices.h"
 #include "tests/support/fakes.h"
 #include "tests/support/simprocess.h"
+#include "tests/support/simstation.h"
 #include "ui/mainwindow.h"
 #include "ui/widgets/statusbar.h"
 
@@ -23,10 +24,6 @@
 using namespace corvale;
 
 namespace {
-
-BusTask<> AskInputs(ModuleOps& modules, QString& reply) {
-    reply = co_await modules.ReadDigitalInputs(QStringLiteral("9"));
-}
 
 class StableNameOnSimulator : public ::testing::Test {
 protected:
@@ -56,22 +53,7 @@ protected:
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         return named;
     }
-    // The relay module's inputs over the open bus; a reply that missed the
-    // 35 ms window on a loaded machine is drained and asked again.
-    QString askInputs() {
-        QString reply;
-        for (int attempt = 0; attempt < 4 && !reply.startsWith(QLatin1Char('*')); ++attempt) {
-            if (attempt > 0) {
-                QTest::qWait(150);
-                while (dgh.charactersWaiting() > 0)
-                    dgh.read();
-            }
-            BusSession& bus = window->bus();
-            bus.enqueue([&] { return AskInputs(bus.modules(), reply); });
-            EXPECT_TRUE(bus.runUntilIdle());
-        }
-        return reply;
-    }
+    QString askInputs() { return AskDigitalInputs(window->bus(), dgh); }
 
     PrivateStore store;
     QTemporaryDir byId;

@@ -6,6 +6,7 @@
 #include "portdialog/frmcomms1.h"
 #include "tests/support/fakes.h"
 #include "tests/support/simprocess.h"
+#include "tests/support/simstation.h"
 #include "ui/mainwindow.h"
 #include "ui/widgets/statusbar.h"
 
@@ -16,12 +17,6 @@
 #include <memory>
 
 using namespace corvale;
-
-namespace {
-BusTask<> AskInputs(ModuleOps& modules, QString& reply) {
-    reply = co_await modules.ReadDigitalInputs(QStringLiteral("9"));
-}
-} // namespace
 
 namespace {
 
@@ -48,23 +43,7 @@ protected:
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
-    // One digital-input command over the opened bus; a reply that missed the
-    // 35 ms window on a loaded machine is drained and asked again.
-    QString askInputs() {
-        QString reply;
-        for (int attempt = 0; attempt < 4; ++attempt) {
-            // In its turn on the bus, between the station's own jobs.
-            BusSession& bus = window->bus();
-            bus.enqueue([&] { return AskInputs(bus.modules(), reply); });
-            EXPECT_TRUE(bus.runUntilIdle());
-            if (reply.startsWith(QLatin1Char('*')))
-                break;
-            QTest::qWait(150);
-            while (dgh.charactersWaiting() > 0)
-                dgh.read();
-        }
-        return reply;
-    }
+    QString askInputs() { return AskDigitalInputs(window->bus(), dgh); }
 
     PrivateStore store;
     SimProcess sim;

@@ -1,6 +1,9 @@
 #include "tests/support/simstation.h"
 
+#include "core/modulemap.h"
 #include "portdialog/frmcomms1.h"
+
+#include <gtest/gtest.h>
 
 #include <QElapsedTimer>
 #include <QPushButton>
@@ -43,6 +46,26 @@ bool SimStation::openBus() {
 
 std::string SimStation::messages() const {
     return op.texts().join(QStringLiteral(" | ")).toStdString();
+}
+
+namespace {
+BusTask<> AskInputs(ModuleOps& modules, QString& reply) {
+    reply = co_await modules.ReadDigitalInputs(modules::kDigitalIo);
+}
+} // namespace
+
+QString AskDigitalInputs(BusSession& bus, SerialPort& port) {
+    QString reply;
+    for (int attempt = 0; attempt < 4 && !reply.startsWith(QLatin1Char('*')); ++attempt) {
+        if (attempt > 0) {
+            QTest::qWait(150);
+            while (port.charactersWaiting() > 0)
+                port.read();
+        }
+        bus.enqueue([&] { return AskInputs(bus.modules(), reply); });
+        EXPECT_TRUE(bus.runUntilIdle());
+    }
+    return reply;
 }
 
 bool WaitUntil(const std::function<bool()>& done, int timeoutMs) {

@@ -51,6 +51,11 @@ private:
     QString error_;
 };
 
+// The digital module's inputs asked over an open bus, in their turn between
+// the station's own jobs; a reply that missed the 35 ms window on a loaded
+// machine is drained from `port` and asked again.
+QString AskDigitalInputs(BusSession& bus, SerialPort& port);
+
 // Runs the event loop until `done` or the time is up; returns `done()`.
 bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 5000);
 
