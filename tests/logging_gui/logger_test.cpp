@@ -2,11 +2,14 @@
 // window's menus, toolbar and the window's own controls.
 
 #include "logging/frmlogbf2.h"
+#include "logging/rawarchive.h"
 #include "tests/support/mainwindow_fixture.h"
 #include "ui/widgets/statusbar.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QPushButton>
@@ -436,3 +439,26 @@ TEST_F(LoggerTest, ShutdownWhileLoggingClosesTheFileWithEveryRecordInIt) {
 }
 
 } // namespace
+
+TEST_F(LoggerTest, ARawArchiveThatCannotOpenIsSaidOnceAndLoggingGoesOn) {
+    const QString path = logPath("archived.csv");
+    // Where the archive should go stands a folder.
+    ASSERT_TRUE(QDir().mkpath(RawArchivePath(path)));
+    frmLogBF2& dialog = openLogger();
+    dialog.chkRawArchive->setChecked(true);
+    dialog.optDatafile[1]->click();
+    op.fileAnswers.push_back(path);
+    dialog.cmdSelect->click();
+    dialog.optAppend[1]->click();
+    dialog.cmbInterval->setCurrentIndex(7);
+    dialog.cmdExit->click();
+    ASSERT_EQ(op.texts().size(), 1);
+    EXPECT_TRUE(op.texts()[0].startsWith("Cannot open raw archive " + RawArchivePath(path)));
+    EXPECT_TRUE(op.texts()[0].endsWith("\nLogging goes on without the raw archive."));
+    expectLoggingState();
+    EXPECT_TRUE(main->tmrlogger.fire());
+    main->stopLogging();
+    QFile log(path);
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    EXPECT_EQ(log.readAll().count("\r\n"), 25); // header and one record
+}
