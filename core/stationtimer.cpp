@@ -50,14 +50,4 @@ bool StationTimer::fire() {
     return true;
 }
 
-ModalScope::~ModalScope() {
-    if (--depth_ == 0)
-        emit ModalWatch::instance().cleared();
-}
-
-ModalWatch& ModalWatch::instance() {
-    static ModalWatch watch;
-    return watch;
-}
-
 } // namespace corvale

@@ -10,6 +10,8 @@
 // dropped while any handler waits under a message box, so bus commands
 // never interleave and failures never stack message boxes.
 
+#include "core/operator.h"
+
 #include <QObject>
 #include <QTimer>
 #include <functional>
@@ -52,30 +54,6 @@ private:
     std::function<void()> handler_;
     std::function<bool()> busy_;
     bool* alive_ = nullptr;
-};
-
-// Marks a handler that waits for the operator (a message box or a file
-// dialog). While any is open, bus timers skip their ticks.
-class ModalScope {
-public:
-    ModalScope() { ++depth_; }
-    ~ModalScope();
-    ModalScope(const ModalScope&) = delete;
-    ModalScope& operator=(const ModalScope&) = delete;
-    static bool active() { return depth_ > 0; }
-
-private:
-    static inline int depth_ = 0;
-};
-
-// Says when the last open message box or file dialog has closed, so that
-// work held back meanwhile can go on.
-class ModalWatch : public QObject {
-    Q_OBJECT
-public:
-    static ModalWatch& instance();
-signals:
-    void cleared();
 };
 
 } // namespace corvale

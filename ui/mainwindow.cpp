@@ -109,8 +109,7 @@ frmMain::~frmMain() {
 
 void frmMain::wireControllers() {
     const QString icons = platform_.programDir + QStringLiteral("/icons");
-    bus_ = new BusSession(platform_.MSComm1, platform_.clock, platform_.operatorUi, Timer1, tmrRPM,
-                          this);
+    bus_ = new BusSession(platform_.MSComm1, platform_.clock, sink_, Timer1, tmrRPM, this);
     busPanel_ = std::make_unique<BusStatusPanel>(*bus_, StatusPanel(*StatusBar1, 4, icons));
     charts_ = std::make_unique<ChartPanels>(
         ChartPanelsView{CWGraph1, CWpHmin, CWpHmax, GraphMode, CWButton1, cwPlot, cwbPh, CWGraph2,
@@ -127,22 +126,18 @@ void frmMain::wireControllers() {
     wave_ = std::make_unique<MotorPanel>(cwWave, sldWave, CWNumEdit2, *bus_, modules::kWaveRelay,
                                          modules::kWaveSpeedOut);
     profiler_ = std::make_unique<ProfilerControl>(cwVP, CWButtonUp, CWButtonDwn, *bus_);
-    interlock_ = std::make_unique<LampInterlock>(lblStatus, CWButtonUp, CWButtonDwn);
+    interlock_ = std::make_unique<LampInterlock>(lblStatus, CWButtonUp, CWButtonDwn, *profiler_);
     ctd_ = std::make_unique<CtdPanel>(
         CtdPanelView{cwCTDflag, lblConduct, lblTemp, lblPress, lblSalinity}, platform_.MSCommCTD,
-        platform_.operatorUi, state_);
+        sink_, state_);
     logging_ = std::make_unique<LoggingControl>(LoggingView{mnuStart, mnuStop, &tmrlogger, this},
                                                 StatusPanel(*StatusBar1, 1, icons), state_,
-                                                platform_.clock, platform_.operatorUi);
-    calibration_ =
-        std::make_unique<CalibrationControl>(lblpHdata, state_, platform_.operatorUi, this);
+                                                platform_.clock, sink_);
+    calibration_ = std::make_unique<CalibrationControl>(lblpHdata, state_, sink_, this);
 
     // The raw archive hears every CTD line and every bus exchange.
     connect(ctd_.get(), &CtdPanel::lineReceived, logging_.get(), &LoggingControl::archiveCtdLine);
-    connect(bus_, &BusSession::exchanged, logging_.get(),
-            [this](const QByteArray& line, const QByteArray& received, const QString&) {
-                logging_->archiveBusExchange(line, received);
-            });
+    connect(bus_, &BusSession::exchanged, logging_.get(), &LoggingControl::archiveBusExchange);
 
     // The ship feed hears each reading as it is taken and each action.
     feed_ = std::make_unique<ShipFeed>();
@@ -155,11 +150,13 @@ void frmMain::wireControllers() {
                                                        {wave_.get(), Actuator::WaveGenerator}};
     for (const auto& [panel, actuator] : motors) {
         const Actuator a = actuator;
-        connect(panel, &MotorPanel::powerSwitched, sf, [sf, a](bool on) { sf->power(a, on); });
-        connect(panel, &MotorPanel::speedSet, sf, [sf, a](double v) { sf->speed(a, v); });
+        connect(panel, &MotorPanel::powerSwitched, sf,
+                [sf, a](bool on, const QDateTime& at) { sf->power(a, on, at); });
+        connect(panel, &MotorPanel::speedSet, sf,
+                [sf, a](double v, const QDateTime& at) { sf->speed(a, v, at); });
     }
     connect(profiler_.get(), &ProfilerControl::powerSwitched, sf,
-            [sf](bool on) { sf->power(Actuator::Profiler, on); });
+            [sf](bool on, const QDateTime& at) { sf->power(Actuator::Profiler, on, at); });
     connect(profiler_.get(), &ProfilerControl::driven, sf, &StationFeed::drive);
     marks_ = std::make_unique<EventMarks>(CWGraph1, CWGraph2, *stationFeed_, logging_->archive(),
                                           platform_.clock, this);
@@ -264,7 +261,7 @@ void frmMain::showComms() {
         return;
     }
     // The load steps run here, once per creation.
-    comms_ = new frmComms1(*bus_, platform_.operatorUi, commDeviceCaption_, this);
+    comms_ = new frmComms1(*bus_, sink_, commDeviceCaption_, this);
     comms_->show();
 }
 
@@ -281,7 +278,7 @@ void frmMain::showAbout() {
         BringToFront(about_);
         return;
     }
-    about_ = new frmAbout(platform_.operatorUi, SystemRegistry(), this);
+    about_ = new frmAbout(sink_, SystemRegistry(), this);
     about_->show();
 }
 

@@ -174,6 +174,7 @@ public:
     void showHealth();
     frmHealth* healthWindow() const;
     LinkHealth& linkHealth() { return *health_; }
+    LoggingControl& logging() { return *logging_; }
     StaleMarks& staleMarks() { return *staleMarks_; }
     frmComms1* commsDialog() const;
     frmAbout* aboutDialog() const;
@@ -214,6 +215,8 @@ private:
     void closeDialogs();
 
     Platform platform_;
+    // Every part speaks to the operator through this: one box at a time.
+    OperatorSink sink_{platform_.operatorUi};
     StationState state_;
     bool shutDown_ = false;
     QPointer<frmComms1> comms_;

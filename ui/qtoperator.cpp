@@ -1,7 +1,5 @@
 #include "ui/qtoperator.h"
 
-#include "core/stationtimer.h"
-
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
@@ -9,7 +7,6 @@
 namespace corvale {
 
 void QtOperator::message(const QString& text, const QString& caption) {
-    ModalScope scope;
     QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok, parent_);
     box.setObjectName(QStringLiteral("operatorMessage"));
     box.exec();
@@ -32,7 +29,6 @@ QString QtNameFilter(const QString& filter) {
 }
 
 QString QtOperator::openFileName(const QString& filter, const QString& initialName) {
-    ModalScope scope;
     QFileDialog dialog(parent_);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::AnyFile);

@@ -1,5 +1,6 @@
 #pragma once
-// Message boxes and the open-file dialog on Qt widgets.
+// Message boxes and the open-file dialog on Qt widgets; the station shows
+// them through its OperatorSink, one at a time.
 
 #include "core/operator.h"
 

@@ -1,7 +1,5 @@
 #include "tests/support/fakes.h"
 
-#include "core/stationtimer.h"
-
 namespace corvale {
 
 void FakeClock::sleepUntil(std::int32_t tick) {
@@ -143,14 +141,12 @@ void FakeSerialPort::deliver(const QByteArray& bytes) {
 }
 
 void RecordingOperator::message(const QString& text, const QString& caption) {
-    ModalScope scope;
     messages.append({text, caption});
     if (duringMessage)
         duringMessage(text);
 }
 
 QString RecordingOperator::openFileName(const QString& filter, const QString& initialName) {
-    ModalScope scope;
     fileFilters << filter;
     fileInitialNames << initialName;
     if (fileAnswers.empty())
