@@ -24,7 +24,7 @@ BusReadings::BusReadings(const BusReadingsView& view, StationState& state, BusSe
 BusTask<> BusReadings::PollDigitalInputs() {
     const QString reply = co_await bus_.modules().ReadDigitalInputs(modules::kDigitalIo);
     if (!IsValidReply(reply)) {
-        bus_.link().operatorUi().message(QStringLiteral("NO VALID RETURN FROM 1712"));
+        co_await bus_.link().Alert(QStringLiteral("NO VALID RETURN FROM 1712"));
         bus_.closeAfterFailure(poll_);
         co_return;
     }
@@ -56,13 +56,14 @@ BusTask<> BusReadings::RpmCycle() {
     reply = co_await ops.ReadData(modules::kProfilerCurrent);
     state_.ProfilerCurrentReply = reply;
     ShowProfilerWatts(reply);
-    emit cycleCompleted();
+    // Stamped when the cycle's last reply window closed.
+    emit cycleCompleted(bus_.link().lastExchange().closedAt);
 }
 
 BusTask<> BusReadings::ReadPh(QString address) {
     const QString reply = co_await bus_.modules().ReadData(address);
     if (!IsValidReply(reply)) {
-        bus_.link().operatorUi().message(QStringLiteral("NO VALID RETURN FROM pH MODULE"));
+        co_await bus_.link().Alert(QStringLiteral("NO VALID RETURN FROM pH MODULE"));
         if (switchPhReadingOff_)
             switchPhReadingOff_();
         co_return;
@@ -89,13 +90,14 @@ BusTask<> BusReadings::ReadFrequency(QString address) {
     const bool thruster = address == modules::kThrusterFrequency;
     if (!thruster && address != modules::kWaveFrequency)
         co_return;
-    Operator& op = bus_.link().operatorUi();
+    DghLink& link = bus_.link();
     if (!IsValidReply(reply)) {
         if (thruster) {
-            op.message(QStringLiteral("NO VALID RETURN FROM Freq. MODULE"));
+            co_await link.Alert(QStringLiteral("NO VALID RETURN FROM Freq. MODULE"));
             co_return;
         }
-        op.message(QStringLiteral("NO VALID RETURN FROM Freq. MODULE\r\nClosing Comm Port"));
+        co_await link.Alert(
+            QStringLiteral("NO VALID RETURN FROM Freq. MODULE\r\nClosing Comm Port"));
         bus_.closeAfterFailure(rpm_);
         co_return;
     }

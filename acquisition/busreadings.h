@@ -55,7 +55,7 @@ public:
 
 signals:
     // An RPM cycle ran to its end: the readings of this second are in.
-    void cycleCompleted();
+    void cycleCompleted(const QDateTime& at);
 
 private:
     BusReadingsView v_;

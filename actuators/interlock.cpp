@@ -1,13 +1,14 @@
 #include "actuators/interlock.h"
 
+#include "actuators/profiler.h"
 #include "ui/widgets/indicatorlamp.h"
 #include "ui/widgets/togglebutton.h"
 
 namespace corvale {
 
 LampInterlock::LampInterlock(const std::array<IndicatorLamp*, 2>& lamps, ToggleButton* up,
-                             ToggleButton* down)
-    : lamps_(lamps), up_(up), down_(down) {
+                             ToggleButton* down, ProfilerControl& profiler)
+    : lamps_(lamps), up_(up), down_(down), profiler_(profiler) {
     for (IndicatorLamp* lamp : lamps_)
         connect(lamp, &IndicatorLamp::valueChanged, this, &LampInterlock::LampChanged);
 }
@@ -27,8 +28,9 @@ void LampInterlock::Gate(const IndicatorLamp* lamp, ToggleButton* direction) {
         return;
     }
     // Switching off runs the direction's own handler, which stops the drive
-    // and frees the other direction; then this direction is locked.
-    direction->setValue(false);
+    // (ahead of any queued bus work) and frees the other direction; then
+    // this direction is locked.
+    profiler_.StopAtEndStop(direction);
     direction->setEnabled(false);
 }
 

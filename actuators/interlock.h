@@ -11,21 +11,24 @@
 namespace corvale {
 
 class IndicatorLamp;
+class ProfilerControl;
 class ToggleButton;
 
 class LampInterlock : public QObject {
     Q_OBJECT
 public:
-    LampInterlock(const std::array<IndicatorLamp*, 2>& lamps, ToggleButton* up, ToggleButton* down);
+    LampInterlock(const std::array<IndicatorLamp*, 2>& lamps, ToggleButton* up, ToggleButton* down,
+                  ProfilerControl& profiler);
 
     void LampChanged();
 
 private:
-    static void Gate(const IndicatorLamp* lamp, ToggleButton* direction);
+    void Gate(const IndicatorLamp* lamp, ToggleButton* direction);
 
     std::array<IndicatorLamp*, 2> lamps_;
     ToggleButton* up_;
     ToggleButton* down_;
+    ProfilerControl& profiler_;
 };
 
 } // namespace corvale

@@ -21,28 +21,33 @@ MotorPanel::MotorPanel(ToggleButton* power, Slide* speed, NumericBox* entry, Bus
 void MotorPanel::PowerChanged() {
     const bool on = power_->value();
     bus_.enqueue([this, on] { return SwitchPower(on); });
-    emit powerSwitched(on);
 }
 
 BusTask<> MotorPanel::SwitchPower(bool on) {
     // The relay output is cleared to switch the motor on.
+    // (No co_await inside ?: here: GCC 12 destroys its result twice.)
+    BusExchange x;
     if (on)
-        co_await bus_.modules().ClearPosition(modules::kDigitalIo, relayPosition_);
+        x = co_await bus_.modules().ClearPosition(modules::kDigitalIo, relayPosition_);
     else
-        co_await bus_.modules().SetPosition(modules::kDigitalIo, relayPosition_);
+        x = co_await bus_.modules().SetPosition(modules::kDigitalIo, relayPosition_);
+    if (x.status != BusExchange::Status::Closed)
+        emit powerSwitched(on, x.closedAt);
 }
 
 void MotorPanel::SpeedChanged() {
     entry_->setValue(speed_->value());
-    // The wire takes a period whatever the regional settings.
-    const QString value = WireNumberText(speed_->value());
+    const double value = speed_->value();
     bus_.enqueue([this, value] { return SendSpeed(value); },
                  QStringLiteral("speed:") + speedAddress_);
-    emit speedSet(speed_->value());
 }
 
-BusTask<> MotorPanel::SendSpeed(QString value) {
-    co_await bus_.modules().SetAnalogOutput(speedAddress_, QStringLiteral("+"), value);
+BusTask<> MotorPanel::SendSpeed(double value) {
+    // The wire takes a period whatever the regional settings.
+    const BusExchange x = co_await bus_.modules().SetAnalogOutput(
+        speedAddress_, QStringLiteral("+"), WireNumberText(value));
+    if (x.status != BusExchange::Status::Closed)
+        emit speedSet(value, x.closedAt);
 }
 
 void MotorPanel::EntryChanged() {

@@ -8,6 +8,7 @@
 
 #include "core/bustask.h"
 
+#include <QDateTime>
 #include <QObject>
 #include <QString>
 
@@ -31,13 +32,14 @@ public:
     void EntryChanged();
 
 signals:
-    // The operator's actions, as they are queued for the bus.
-    void powerSwitched(bool on);
-    void speedSet(double value);
+    // The operator's actions as they went on the wire, each stamped when
+    // its reply window closed. A speed replaced while it waited never went.
+    void powerSwitched(bool on, const QDateTime& at);
+    void speedSet(double value, const QDateTime& at);
 
 private:
     BusTask<> SwitchPower(bool on);
-    BusTask<> SendSpeed(QString value);
+    BusTask<> SendSpeed(double value);
 
     ToggleButton* power_;
     Slide* speed_;

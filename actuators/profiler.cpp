@@ -17,14 +17,22 @@ ProfilerControl::ProfilerControl(ToggleButton* power, ToggleButton* up, ToggleBu
 void ProfilerControl::PowerChanged() {
     const bool on = power_->value();
     bus_.enqueue([this, on] { return SwitchPower(on); });
-    emit powerSwitched(on);
 }
 
 BusTask<> ProfilerControl::SwitchPower(bool on) {
+    BusExchange x; // no co_await inside ?: (GCC 12 destroys its result twice)
     if (on)
-        co_await bus_.modules().ClearPosition(modules::kDigitalIo, modules::kProfilerRelay);
+        x = co_await bus_.modules().ClearPosition(modules::kDigitalIo, modules::kProfilerRelay);
     else
-        co_await bus_.modules().SetPosition(modules::kDigitalIo, modules::kProfilerRelay);
+        x = co_await bus_.modules().SetPosition(modules::kDigitalIo, modules::kProfilerRelay);
+    if (x.status != BusExchange::Status::Closed)
+        emit powerSwitched(on, x.closedAt);
+}
+
+void ProfilerControl::StopAtEndStop(ToggleButton* direction) {
+    endStop_ = true;
+    direction->setValue(false);
+    endStop_ = false;
 }
 
 void ProfilerControl::UpChanged() {
@@ -38,19 +46,29 @@ void ProfilerControl::DownChanged() {
 void ProfilerControl::Drive(ToggleButton* button, ToggleButton* other, const QString& sign) {
     if (button->value()) {
         other->setEnabled(false);
-        bus_.enqueue([this, sign] { return SendDrive(sign, modules::kProfilerDriveValue); });
-        emit driven(button == up_ ? 1 : -1);
+        bus_.enqueue([this, sign] { return SendDrive(sign, modules::kProfilerDriveValue); },
+                     DriveKey(sign));
         return;
     }
     button->setValue(false);
     // The stop keeps the sign of the direction it ends.
-    bus_.enqueue([this, sign] { return SendDrive(sign, modules::kProfilerStopValue); });
+    auto stop = [this, sign] { return SendDrive(sign, modules::kProfilerStopValue); };
+    if (endStop_)
+        bus_.enqueueSafety(stop, DriveKey(sign));
+    else
+        bus_.enqueue(stop, DriveKey(sign));
     other->setEnabled(true);
-    emit driven(0);
 }
 
 BusTask<> ProfilerControl::SendDrive(QString sign, QString value) {
-    co_await bus_.modules().SetAnalogOutput(modules::kProfilerDrive, sign, value);
+    const BusExchange x =
+        co_await bus_.modules().SetAnalogOutput(modules::kProfilerDrive, sign, value);
+    if (x.status == BusExchange::Status::Closed)
+        co_return;
+    const int direction = value == modules::kProfilerStopValue ? 0
+                          : sign == QLatin1String("+")         ? 1
+                                                               : -1;
+    emit driven(direction, x.closedAt);
 }
 
 } // namespace corvale

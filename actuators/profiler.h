@@ -7,6 +7,7 @@
 
 #include "core/bustask.h"
 
+#include <QDateTime>
 #include <QObject>
 #include <QString>
 
@@ -23,22 +24,29 @@ public:
     void PowerChanged();
     void UpChanged();
     void DownChanged();
+    // The interlock's stop at an end-stop: switches `direction` off, and
+    // its STOP goes on the bus before any queued job, taking the place of
+    // a drive in that direction that had not gone out yet.
+    void StopAtEndStop(ToggleButton* direction);
 
 signals:
-    // The operator's actions (and the interlock's stops), as queued.
-    void powerSwitched(bool on);
+    // The operator's actions (and the interlock's stops) as they went on
+    // the wire, each stamped when its reply window closed.
+    void powerSwitched(bool on, const QDateTime& at);
     // +1 up, -1 down, 0 stop.
-    void driven(int direction);
+    void driven(int direction, const QDateTime& at);
 
 private:
     void Drive(ToggleButton* button, ToggleButton* other, const QString& sign);
     BusTask<> SwitchPower(bool on);
     BusTask<> SendDrive(QString sign, QString value);
+    static QString DriveKey(const QString& sign) { return QStringLiteral("drive:") + sign; }
 
     ToggleButton* power_;
     ToggleButton* up_;
     ToggleButton* down_;
     BusSession& bus_;
+    bool endStop_ = false;
 };
 
 } // namespace corvale

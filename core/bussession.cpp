@@ -15,8 +15,7 @@ BusSession::BusSession(SerialPort& port, Clock& clock, Operator& op, StationTime
       link_(port, clock, op), modules_(link_) {
     setObjectName(QStringLiteral("busSession"));
     link_.setResumer([this](std::coroutine_handle<> h) { resume(h); });
-    link_.setExchangeHook([this](const QByteArray& line, const QByteArray& received,
-                                 const QString& reply) { emit exchanged(line, received, reply); });
+    link_.setExchangeHook([this](const BusExchange& x) { emit exchanged(x); });
     connect(&port_, &SerialPort::lost, this, [this] {
         lostReason_ = port_.errorText();
         emit portLost(lostReason_);
@@ -28,12 +27,21 @@ BusSession::BusSession(SerialPort& port, Clock& clock, Operator& op, StationTime
 }
 
 BusSession::~BusSession() {
+    *alive_ = false;
     poll_.setBusyCheck({});
     rpm_.setBusyCheck({});
     poll_.setHandler({});
     rpm_.setHandler({});
-    link_.cancelWait();
+    shutDown_ = true;
+    link_.stop();
     queue_.clear();
+    safety_.clear();
+    held_ = {};
+    // A job still running further up the stack (under a box) is let go, not
+    // destroyed under its own feet; it ends where it stands when the box
+    // closes.
+    if (executing_ > 0)
+        current_.task.release();
     current_ = {};
 }
 
@@ -41,20 +49,36 @@ void BusSession::enqueue(Job job, const QString& key) {
     if (shutDown_)
         return;
     if (!key.isEmpty()) {
-        for (Entry& e : queue_) {
-            if (e.key == key) {
-                e.make = std::move(job);
+        for (auto it = queue_.begin(); it != queue_.end(); ++it) {
+            if (it->key != key)
+                continue;
+            if (std::next(it) == queue_.end()) {
+                it->make = std::move(job);
                 return;
             }
+            queue_.erase(it);
+            break;
         }
     }
     queue_.push_back(Entry{std::move(job), key, {}});
     pump();
 }
 
+void BusSession::enqueueSafety(Job job, const QString& supersedes) {
+    if (shutDown_)
+        return;
+    if (!supersedes.isEmpty())
+        std::erase_if(queue_, [&](const Entry& e) { return e.key == supersedes; });
+    safety_.push_back(Entry{std::move(job), {}, {}});
+    pump();
+}
+
 bool BusSession::hasJob(const QString& key) const {
     if (running_ && current_.key == key)
         return true;
+    for (const Entry& e : safety_)
+        if (e.key == key)
+            return true;
     for (const Entry& e : queue_)
         if (e.key == key)
             return true;
@@ -62,25 +86,28 @@ bool BusSession::hasJob(const QString& key) const {
 }
 
 bool BusSession::idle() const {
-    return !running_ && queue_.empty();
+    return !running_ && queue_.empty() && safety_.empty();
 }
 
 void BusSession::pump() {
     if (pumping_ || executing_ > 0 || shutDown_)
         return;
     pumping_ = true;
-    while (!running_ && !queue_.empty() && !ModalScope::active() && !shutDown_) {
-        current_ = std::move(queue_.front());
-        queue_.pop_front();
+    while (!running_ && !(queue_.empty() && safety_.empty()) && !ModalScope::active() &&
+           !shutDown_) {
+        std::deque<Entry>& lane = safety_.empty() ? queue_ : safety_;
+        current_ = std::move(lane.front());
+        lane.pop_front();
         running_ = true;
         current_.task = current_.make();
+        const std::shared_ptr<bool> alive = alive_;
         ++executing_;
         current_.task.start();
+        if (!*alive)
+            return; // ended under a box with everything it owned
         --executing_;
-        if (current_.task.done() || shutDown_) {
-            current_ = {};
-            running_ = false;
-        }
+        if (current_.task.done() || shutDown_)
+            endCurrent();
     }
     pumping_ = false;
 }
@@ -92,18 +119,29 @@ void BusSession::resume(std::coroutine_handle<> h) {
         held_ = h;
         return;
     }
+    const std::shared_ptr<bool> alive = alive_;
     ++executing_;
     h.resume();
+    if (!*alive)
+        return;
     --executing_;
     afterRun();
 }
 
 void BusSession::afterRun() {
-    if (running_ && (current_.task.done() || shutDown_)) {
-        current_ = {};
-        running_ = false;
-    }
+    if (running_ && (current_.task.done() || shutDown_))
+        endCurrent();
     pump();
+}
+
+void BusSession::endCurrent() {
+    // A job whose frame could not be made, or that threw, ends like any
+    // other; the queue goes on.
+    if (current_.task.failed() || !current_.task.valid())
+        qWarning("bus job %s ended without finishing",
+                 current_.task.valid() ? "(threw)" : "(no memory)");
+    current_ = {};
+    running_ = false;
 }
 
 void BusSession::onModalCleared() {
@@ -158,15 +196,15 @@ BusTask<> BusSession::OpenJob(BusSettings settings) {
     lostReason_.clear();
     switch (port_.open()) {
     case SerialPort::OpenError::NoSuchPort:
-        op_.message(QStringLiteral("Invalid ComPort #, please select another one."));
+        co_await link_.Alert(QStringLiteral("Invalid ComPort #, please select another one."));
         break;
     case SerialPort::OpenError::PortInUse:
-        op_.message(QStringLiteral("Port is already open, please select another one."));
+        co_await link_.Alert(QStringLiteral("Port is already open, please select another one."));
         break;
     case SerialPort::OpenError::Other:
         // Any other failure (no permission, say) is said once, with its
         // reason; no timer is started on a port that did not open.
-        op_.message(PortOpenFailureText(QStringLiteral("DGH bus"), port_));
+        co_await link_.Alert(PortOpenFailureText(QStringLiteral("DGH bus"), port_));
         rpm_.setEnabled(false);
         poll_.setEnabled(false);
         setState(State::Closed);
@@ -181,6 +219,8 @@ BusTask<> BusSession::OpenJob(BusSettings settings) {
 }
 
 void BusSession::closeAfterFailure(StationTimer& timer) {
+    if (shutDown_)
+        return;
     timer.setEnabled(false);
     if (port_.isOpen())
         port_.close();
@@ -188,6 +228,8 @@ void BusSession::closeAfterFailure(StationTimer& timer) {
 }
 
 void BusSession::setState(State state) {
+    if (shutDown_)
+        return;
     state_ = state;
     emit stateChanged(state);
 }
@@ -196,11 +238,13 @@ void BusSession::shutdown() {
     if (shutDown_)
         return;
     shutDown_ = true;
-    link_.cancelWait();
+    link_.stop();
     queue_.clear();
+    safety_.clear();
     held_ = {};
     // A job suspended in its wait is dropped with its frames; one that is
-    // running (under a box) is dropped when it hands control back.
+    // running (under a box) ends when the box closes: the link lets it go
+    // no further, and it is dropped when it hands control back.
     if (executing_ == 0) {
         current_ = {};
         running_ = false;

@@ -10,6 +10,15 @@
 //
 // A job that meets a message box goes on after the box is closed; no job
 // starts or goes on while any box is open, so boxes never stack.
+//
+// Three promises the order of jobs keeps:
+//   - a safety job (the profiler's STOP at an end-stop) goes before every
+//     queued job, right after the job on the bus now;
+//   - the operator's order is the wire's order: a newer value of a control
+//     takes its queued older value's place only when nothing was queued
+//     after it; otherwise the older is dropped and the newer queues last;
+//   - after shutdown nothing of the bus runs: a job under a box ends when
+//     the box closes.
 
 #include "core/bustask.h"
 #include "core/dghlink.h"
@@ -21,6 +30,7 @@
 #endif
 #include <deque>
 #include <functional>
+#include <memory>
 
 namespace corvale {
 
@@ -52,10 +62,16 @@ public:
     // The system's words when the port went away while open; empty otherwise.
     QString lostReason() const { return lostReason_; }
 
-    // Queues a job. A job with a key replaces a queued, not yet started job
-    // of the same key in its place, so a slide dragged while the bus is
-    // busy sends only its latest value. Ignored after shutdown.
+    // Queues a job. A job with a key stands for the latest value of one
+    // control: it replaces a not yet started job of the same key when that
+    // one is last in the queue, and otherwise drops it and queues last, so
+    // a slide dragged while the bus is busy sends only its latest value and
+    // never overtakes another action. Ignored after shutdown.
     void enqueue(Job job, const QString& key = {});
+    // A safety job: goes before every queued job, and drops a not yet
+    // started job of key `supersedes` (a drive it stops). Ignored after
+    // shutdown.
+    void enqueueSafety(Job job, const QString& supersedes = {});
     bool hasJob(const QString& key) const;
     bool idle() const;
     // Runs the bus until no job is queued or running: the event loop turns,
@@ -78,8 +94,8 @@ public:
 
 signals:
     void stateChanged(corvale::BusSession::State state);
-    // One command and what came back (drained characters, reply text).
-    void exchanged(const QByteArray& line, const QByteArray& received, const QString& reply);
+    // One command and what came back, when its reply window closed.
+    void exchanged(const corvale::BusExchange& exchange);
     // The port went away while open; it counts as closed from now on.
     void portLost(const QString& reason);
 
@@ -95,6 +111,7 @@ private:
     void resume(std::coroutine_handle<> h);
     void afterRun();
     void onModalCleared();
+    void endCurrent();
 
     SerialPort& port_;
     Clock& clock_;
@@ -103,6 +120,7 @@ private:
     StationTimer& rpm_;
     DghLink link_;
     ModuleOps modules_;
+    std::deque<Entry> safety_;
     std::deque<Entry> queue_;
     Entry current_;
     bool running_ = false;
@@ -112,6 +130,9 @@ private:
     bool shutDown_ = false;
     State state_ = State::Idle;
     QString lostReason_;
+    // False once the session is destroyed; checked after running a job,
+    // which may end the session's owner under a box.
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 
 } // namespace corvale

@@ -34,7 +34,8 @@ LinkHealth::LinkHealth(BusSession& bus, Clock& clock, QObject* parent)
 
 void LinkHealth::resetBus() {
     lost_ = false;
-    sent_ = valid_ = timeouts_ = invalid_ = 0;
+    sent_ = valid_ = timeouts_ = invalid_ = stray_ = 0;
+    worstLateMs_ = lateDrains_ = 0;
     modules_.clear();
     emit changed();
 }
@@ -48,26 +49,39 @@ void LinkHealth::resetCtd() {
     emit changed();
 }
 
-void LinkHealth::busExchange(const QByteArray& line, const QByteArray& received,
-                             const QString& reply) {
+void LinkHealth::busExchange(const BusExchange& x) {
+    const QByteArray& line = x.line;
     const QChar address =
         line.size() > 1 && line.at(0) == '$' ? QChar::fromLatin1(line.at(1)) : QLatin1Char('?');
     ModuleHealth& m = modules_[address];
     ++sent_;
     ++m.sent;
-    m.lastValid = IsValidReply(reply);
-    if (m.lastValid) {
+    m.lastValid = x.valid();
+    switch (x.status) {
+    case BusExchange::Status::Valid:
         ++valid_;
         ++m.valid;
-        m.lastValidTick = clock_.ticks();
-        m.lastValidTime = clock_.now();
-    } else if (received.isEmpty()) {
+        // When the window closed, whatever held the job afterwards.
+        m.lastValidTick = x.closedTick;
+        m.lastValidTime = x.closedAt;
+        break;
+    case BusExchange::Status::Timeout:
+    case BusExchange::Status::Closed:
         ++timeouts_;
         ++m.timeouts;
-    } else {
+        break;
+    case BusExchange::Status::Stray:
+        ++stray_;
+        ++m.stray;
+        break;
+    case BusExchange::Status::Invalid:
         ++invalid_;
         ++m.invalid;
+        break;
     }
+    worstLateMs_ = std::max(worstLateMs_, x.lateMs);
+    if (x.lateMs > kLateDrainMs)
+        ++lateDrains_;
     emit changed();
 }
 
@@ -160,7 +174,7 @@ QString LinkHealth::summary() const {
     if (!busOpen())
         bus = bus_.state() == BusSession::State::Idle && !lost_ ? QStringLiteral("Bus not open")
                                                                 : QStringLiteral("Bus closed");
-    else if (timeouts_ == 0 && invalid_ == 0)
+    else if (timeouts_ == 0 && invalid_ == 0 && stray_ == 0)
         bus = QStringLiteral("Bus ok");
     else {
         QStringList faults;
@@ -168,6 +182,8 @@ QString LinkHealth::summary() const {
             faults << QStringLiteral("%1 timeout%2").arg(timeouts_).arg(timeouts_ == 1 ? "" : "s");
         if (invalid_ > 0)
             faults << QStringLiteral("%1 invalid").arg(invalid_);
+        if (stray_ > 0)
+            faults << QStringLiteral("%1 stray").arg(stray_);
         bus = QStringLiteral("Bus: ") + faults.join(QStringLiteral(", "));
     }
     QString ctd;

@@ -30,6 +30,7 @@ struct ModuleHealth {
     int valid = 0;
     int timeouts = 0; // nothing came back in the reply window
     int invalid = 0;  // something came back, but not a valid reply
+    int stray = 0;    // a whole reply and then another in one window
     bool lastValid = false;
     std::optional<std::int32_t> lastValidTick;
     QDateTime lastValidTime;
@@ -47,7 +48,7 @@ public:
     LinkHealth(BusSession& bus, Clock& clock, QObject* parent = nullptr);
 
     // Inputs (the session's signals are connected by the constructor).
-    void busExchange(const QByteArray& line, const QByteArray& received, const QString& reply);
+    void busExchange(const BusExchange& exchange);
     void ctdLine(const QByteArray& line, CtdLineStatus status);
     void resetBus();
     void resetCtd();
@@ -60,6 +61,12 @@ public:
     int validReplies() const { return valid_; }
     int timeouts() const { return timeouts_; }
     int invalidReplies() const { return invalid_; }
+    int strayReplies() const { return stray_; }
+    // How late the reply windows were drained after their 35 ms: the worst,
+    // and how many drains came more than kLateDrainMs late.
+    static constexpr int kLateDrainMs = 5;
+    int worstDrainLateMs() const { return worstLateMs_; }
+    int lateDrains() const { return lateDrains_; }
     // By module address ('9', 'A', ...), in address order.
     const QMap<QChar, ModuleHealth>& modules() const { return modules_; }
     ModuleHealth module(QChar address) const { return modules_.value(address); }
@@ -95,6 +102,9 @@ private:
     int valid_ = 0;
     int timeouts_ = 0;
     int invalid_ = 0;
+    int stray_ = 0;
+    int worstLateMs_ = 0;
+    int lateDrains_ = 0;
     QMap<QChar, ModuleHealth> modules_;
 
     int records_ = 0;

@@ -16,29 +16,28 @@ void StationFeed::ctdRecord() {
         feed_.send(CtdSentence(clock_.now(), state_));
 }
 
-void StationFeed::busCycle() {
+void StationFeed::busCycle(const QDateTime& at) {
     if (feed_.enabled())
-        feed_.send(BusSentence(clock_.now(),
-                               BusCycleFrom(state_, lamps_[0]->value(), lamps_[1]->value())));
+        feed_.send(BusSentence(at, BusCycleFrom(state_, lamps_[0]->value(), lamps_[1]->value())));
 }
 
-void StationFeed::power(Actuator actuator, bool on) {
+void StationFeed::power(Actuator actuator, bool on, const QDateTime& at) {
     if (feed_.enabled())
-        feed_.send(PowerSentence(clock_.now(), actuator, on));
+        feed_.send(PowerSentence(at, actuator, on));
 }
 
-void StationFeed::speed(Actuator actuator, double setPoint) {
+void StationFeed::speed(Actuator actuator, double setPoint, const QDateTime& at) {
     if (feed_.enabled())
-        feed_.send(SpeedSentence(clock_.now(), actuator, setPoint));
+        feed_.send(SpeedSentence(at, actuator, setPoint));
 }
 
-void StationFeed::drive(int direction) {
+void StationFeed::drive(int direction, const QDateTime& at) {
     if (!feed_.enabled())
         return;
     const ProfilerDrive d = direction > 0   ? ProfilerDrive::Up
                             : direction < 0 ? ProfilerDrive::Down
                                             : ProfilerDrive::Stop;
-    feed_.send(DriveSentence(clock_.now(), d));
+    feed_.send(DriveSentence(at, d));
 }
 
 void StationFeed::mark(const QDateTime& time, int number, const QString& note) {

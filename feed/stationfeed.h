@@ -23,11 +23,12 @@ public:
                 const std::array<IndicatorLamp*, 2>& lamps);
 
     void ctdRecord();
-    void busCycle();
-    void power(Actuator actuator, bool on);
-    void speed(Actuator actuator, double setPoint);
+    // Each stamped with the time its reply window closed.
+    void busCycle(const QDateTime& at);
+    void power(Actuator actuator, bool on, const QDateTime& at);
+    void speed(Actuator actuator, double setPoint, const QDateTime& at);
     // +1 up, -1 down, 0 stop.
-    void drive(int direction);
+    void drive(int direction, const QDateTime& at);
     void mark(const QDateTime& time, int number, const QString& note);
 
 private:

@@ -42,12 +42,16 @@ frmHealth::frmHealth(LinkHealth& health, ShipFeed& feed, QWidget* parent)
     valid_ = value("healthValid");
     timeouts_ = value("healthTimeouts");
     invalid_ = value("healthInvalid");
+    stray_ = value("healthStray");
+    drain_ = value("healthDrain");
     busForm->addRow(QStringLiteral("State:"), busState_);
     busForm->addRow(QStringLiteral("Device:"), busDevice_);
     busForm->addRow(QStringLiteral("Commands sent:"), sent_);
     busForm->addRow(QStringLiteral("Valid replies:"), valid_);
     busForm->addRow(QStringLiteral("Timeouts:"), timeouts_);
     busForm->addRow(QStringLiteral("Invalid replies:"), invalid_);
+    busForm->addRow(QStringLiteral("Stray replies:"), stray_);
+    busForm->addRow(QStringLiteral("Reply window:"), drain_);
     modules_ = new QTableWidget(0, 6, this);
     modules_->setObjectName(QStringLiteral("healthModules"));
     modules_->setHorizontalHeaderLabels({QStringLiteral("Module"), QStringLiteral("Sent"),
@@ -116,6 +120,11 @@ void frmHealth::refresh() {
     valid_->setText(QString::number(health_.validReplies()));
     timeouts_->setText(QString::number(health_.timeouts()));
     invalid_->setText(QString::number(health_.invalidReplies()));
+    stray_->setText(QString::number(health_.strayReplies()));
+    drain_->setText(QStringLiteral("35 ms + up to %1 ms late, %2 drains over %3 ms late")
+                        .arg(health_.worstDrainLateMs())
+                        .arg(health_.lateDrains())
+                        .arg(LinkHealth::kLateDrainMs));
 
     const auto& modules = health_.modules();
     modules_->setRowCount(int(modules.size()));

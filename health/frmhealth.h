@@ -38,6 +38,8 @@ private:
     QLabel* valid_;
     QLabel* timeouts_;
     QLabel* invalid_;
+    QLabel* stray_;
+    QLabel* drain_;
     QTableWidget* modules_;
     QLabel* ctdRate_;
     QLabel* ctdRecords_;

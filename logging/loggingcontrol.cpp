@@ -117,9 +117,9 @@ void LoggingControl::archiveCtdLine(const QByteArray& line, CtdLineStatus status
         archive_.appendCtdLine(clock_.now(), line, status);
 }
 
-void LoggingControl::archiveBusExchange(const QByteArray& command, const QByteArray& received) {
+void LoggingControl::archiveBusExchange(const BusExchange& x) {
     if (archiveBus_ && archive_.isOpen())
-        archive_.appendBusExchange(clock_.now(), command, received);
+        archive_.appendBusExchange(x.closedAt, x.line, x.received);
 }
 
 void LoggingControl::stopLogging() {

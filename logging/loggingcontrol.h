@@ -3,6 +3,7 @@
 // Stop Logging, writes one record per tmrlogger tick, owns the open log file
 // and writes status-bar panel 1.
 
+#include "core/dghlink.h"
 #include "logging/frmlogbf2.h"
 #include "logging/logfile.h"
 #include "logging/rawarchive.h"
@@ -46,7 +47,7 @@ public:
     // The raw archive, open while logging to a file with it chosen.
     RawArchive& archive() { return archive_; }
     void archiveCtdLine(const QByteArray& line, CtdLineStatus status);
-    void archiveBusExchange(const QByteArray& command, const QByteArray& received);
+    void archiveBusExchange(const BusExchange& exchange);
 
 signals:
     // Logging to a file began (the log file's full path) or ended.

@@ -16,6 +16,7 @@
 #include <QLabel>
 #include <QTest>
 #include <QTimer>
+#include <stdexcept>
 
 using namespace corvale;
 
@@ -30,6 +31,16 @@ protected:
     }
     BusSession& session() { return main->bus(); }
 };
+
+BusTask<> Throwing(ModuleOps& ops) {
+    co_await ops.ReadData(QStringLiteral("1"));
+    throw std::runtime_error("a fault in a job");
+}
+
+BusTask<> AwaitsThrowing(ModuleOps& ops) {
+    co_await Throwing(ops);
+    co_await ops.ReadData(QStringLiteral("4")); // never reached
+}
 
 } // namespace
 
@@ -48,6 +59,15 @@ TEST_F(BusSessionTest, JobsRunOneAtATimeInTheOrderAskedAndABusyTimersTickIsDropp
     EXPECT_EQ(main->lblThrustRPM->text(), "1200");
     EXPECT_TRUE(op.messages.isEmpty());
     EXPECT_TRUE(main->Timer1.fire()); // free again
+}
+
+TEST_F(BusSessionTest, AJobThatThrowsOrHasNoFrameEndsAndTheQueueGoesOn) {
+    session().enqueue([] { return BusTask<>(); }); // as when its frame cannot be made
+    session().enqueue([this] { return AwaitsThrowing(session().modules()); });
+    main->cwThrust->setValue(true);
+    ASSERT_TRUE(session().runUntilIdle());
+    EXPECT_EQ(TakeLines(), (QStringList{"$1RD", "$9CP02"}));
+    EXPECT_TRUE(session().idle());
 }
 
 TEST_F(BusSessionTest, AnActionInTheMiddleOfACycleKeepsItsEffectOrder) {

@@ -57,7 +57,12 @@ TEST_F(Bus, TailOfALateReplyHoldsNoMarkerAndIsDropped) {
 
 TEST_F(Bus, FramingRules) {
     EXPECT_EQ(FrameReply("xy*+00001.00\r"), "*+00001.00");
-    EXPECT_EQ(FrameReply("*1\r*2\r"), "*2");
+    // A whole reply and another in one window: neither is taken.
+    EXPECT_EQ(FrameReply("*1\r*2\r"), "TIMEOUT");
+    EXPECT_TRUE(FrameReceived("*1\r*2\r").stray);
+    EXPECT_TRUE(FrameReceived("*1\r?\r").stray);
+    EXPECT_EQ(FrameReply("?\r*2\r"), "*2"); // a rejection before one reply
+    EXPECT_EQ(FrameReply("*1*2\r"), "*2");  // an unfinished one before it
     EXPECT_EQ(FrameReply("?01\r"), "?01");
     EXPECT_EQ(FrameReply(QByteArray("\xaa") + "0003\r"), "*0003"); // code 170 reads as "*"
     EXPECT_EQ(FrameReply(QByteArray("*00\x8d")), "*00");           // parity bit on the CR

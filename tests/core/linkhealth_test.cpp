@@ -14,10 +14,18 @@ namespace {
 class LinkHealthTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_EQ(port.open(), SerialPort::OpenError::None); }
-    void exchange(const char* line, const QByteArray& received) {
-        // The reply as the link frames it: the received text up to its CR.
-        const QString reply = QString::fromLatin1(received).section(QLatin1Char('\r'), 0, 0);
-        health.busExchange(line, received, reply);
+    // An exchange as the link hands it on, its window closing now.
+    void exchange(const char* line, const QByteArray& received, int lateMs = 0) {
+        BusExchange x;
+        x.line = line;
+        x.received = received;
+        const FramedReply framed = FrameReceived(received);
+        x.reply = framed.text;
+        x.status = ExchangeStatus(received, framed);
+        x.closedTick = clock.ticks();
+        x.closedAt = clock.now();
+        x.lateMs = lateMs;
+        health.busExchange(x);
     }
     void record() { health.ctdLine("45.1,12.0,10.0", CtdLineStatus::Ok); }
 
@@ -62,6 +70,17 @@ TEST_F(LinkHealthTest, ExchangesAreCountedPerModuleAsValidTimeoutOrInvalid) {
                                   health.moduleAgeMs(QLatin1Char('5'))),
               QStringLiteral("Last read 14:07:09, 12 s ago"));
     EXPECT_EQ(LinkHealth::AgeText({}, std::nullopt), QStringLiteral("Not read yet"));
+
+    // Two whole replies in one window are a stray reply, not a reading; a
+    // drain that came late is kept with the worst of them.
+    exchange("$6RD\r", "*+00000.00\r*+00342.50\r", 9);
+    exchange("$7RD\r", "*+00001.00\r", 3);
+    EXPECT_EQ(health.module(QLatin1Char('6')).stray, 1);
+    EXPECT_FALSE(health.moduleLive(QLatin1Char('6')));
+    EXPECT_EQ(health.worstDrainLateMs(), 9);
+    EXPECT_EQ(health.lateDrains(), 1);
+    EXPECT_TRUE(health.summary().contains(QStringLiteral("1 stray")))
+        << health.summary().toStdString();
 
     port.close();
     EXPECT_FALSE(health.moduleLive(QLatin1Char('6')));
