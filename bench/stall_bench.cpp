@@ -7,7 +7,9 @@
 //
 // Runs twice in one process: with the reply wait holding the thread (the
 // earlier design: the wait sleeps inside the command) and with the bus
-// session's wait, which gives the event loop back.
+// session's wait, which gives the event loop back. Each run also gives how
+// late the reply windows were drained after their 35 ms (median, p99, max),
+// measured on the clock's wait itself.
 //
 //   corvale_bench_stall [--seconds N]   (default 30: N s of probing, then N s
 //                                        of CPU measurement, per run)
@@ -34,6 +36,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
+#include <vector>
 
 using namespace corvale;
 
@@ -47,6 +50,28 @@ public:
     }
 };
 
+// Times each reply wait: how long after its 35 ms its end came.
+template <class Base> class LatenessClock : public Base {
+public:
+    LatenessClock() { since_.start(); }
+    bool startWait(std::int32_t tick, std::function<void()> done) override {
+        const qint64 startNs = since_.nsecsElapsed();
+        const double dueMs = TicksUntil(this->ticks(), tick);
+        auto timed = [this, startNs, dueMs, done = std::move(done)] {
+            lateMs.push_back((since_.nsecsElapsed() - startNs) / 1e6 - dueMs);
+            done();
+        };
+        if (Base::startWait(tick, timed))
+            return true;
+        lateMs.push_back((since_.nsecsElapsed() - startNs) / 1e6 - dueMs);
+        return false;
+    }
+    std::vector<double> lateMs;
+
+private:
+    QElapsedTimer since_;
+};
+
 struct Figures {
     double wallSeconds = 0;
     double cpuSeconds = 0;
@@ -56,10 +81,13 @@ struct Figures {
     int stallsOver50 = 0;
     int probes = 0;
     int messages = 0;
+    double lateMedianMs = 0;
+    double lateP99Ms = 0;
+    double lateMaxMs = 0;
     bool ok = false;
 };
 
-Figures Run(Clock& clock, int seconds) {
+template <class C> Figures Run(LatenessClock<C>& clock, int seconds) {
     Figures f;
     PrivateStore store;
     SimProcess sim;
@@ -99,6 +127,7 @@ Figures Run(Clock& clock, int seconds) {
         return f;
     }
     QTest::qWait(1500); // settle: first paint, first cycles
+    clock.lateMs.clear();
 
     QElapsedTimer wall;
     qint64 last = 0;
@@ -135,16 +164,26 @@ Figures Run(Clock& clock, int seconds) {
     f.cpuWallSeconds = cpuWall.nsecsElapsed() / 1e9;
     f.messages = op.messages;
     f.ok = dgh.isOpen() && ctd.isOpen();
+    std::vector<double> late = clock.lateMs;
+    std::sort(late.begin(), late.end());
+    if (!late.empty()) {
+        f.lateMedianMs = late[late.size() / 2];
+        f.lateP99Ms = late[std::min(late.size() - 1, late.size() * 99 / 100)];
+        f.lateMaxMs = late.back();
+    }
     main.stopLogging();
     return f;
 }
 
 void Print(const char* name, const Figures& f) {
     std::printf("%-8s %5.1f s: frozen %5.2f%% of the time, worst stall %6.1f ms, %4d stalls over "
-                "50 ms, CPU %5.2f%% of one core, %d probes, %d messages%s\n",
+                "50 ms, CPU %5.2f%% of one core, %d probes, %d messages%s\n"
+                "         reply windows drained after 35 ms + median %.2f ms, p99 %.2f ms, max "
+                "%.2f ms\n",
                 name, f.wallSeconds, 100 * f.frozenSeconds / f.wallSeconds, f.worstStallMs,
                 f.stallsOver50, 100 * f.cpuSeconds / f.cpuWallSeconds, f.probes, f.messages,
-                f.ok ? "" : " (a line was lost: not comparable)");
+                f.ok ? "" : " (a line was lost: not comparable)", f.lateMedianMs, f.lateP99Ms,
+                f.lateMaxMs);
 }
 
 } // namespace
@@ -161,8 +200,8 @@ int main(int argc, char** argv) {
     if (i >= 0 && i + 1 < args.size())
         seconds = qMax(1, args[i + 1].toInt());
 
-    HoldingClock holding;
-    RealClock session;
+    LatenessClock<HoldingClock> holding;
+    LatenessClock<RealClock> session;
     const Figures before = Run(holding, seconds);
     const Figures after = Run(session, seconds);
     Print("holding", before);
