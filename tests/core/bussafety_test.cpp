@@ -31,14 +31,8 @@ using namespace corvale;
 
 namespace {
 
-class BusSafetyTest : public StationTest {
+class BusSafetyTest : public WaitingBusTest {
 protected:
-    void SetUp() override {
-        StationTest::SetUp();
-        makeOnBus();
-        clock.setDeferredWaits(true);
-    }
-    BusSession& session() { return main->bus(); }
     void settle() { ASSERT_TRUE(session().runUntilIdle()); }
     void feedTo(const FeedListener& listener) {
         ASSERT_TRUE(listener.bound());

@@ -22,15 +22,7 @@ using namespace corvale;
 
 namespace {
 
-class BusSessionTest : public StationTest {
-protected:
-    void SetUp() override {
-        StationTest::SetUp();
-        makeOnBus();
-        clock.setDeferredWaits(true);
-    }
-    BusSession& session() { return main->bus(); }
-};
+using BusSessionTest = WaitingBusTest;
 
 BusTask<> Throwing(ModuleOps& ops) {
     co_await ops.ReadData(QStringLiteral("1"));

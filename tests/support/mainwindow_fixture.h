@@ -105,4 +105,16 @@ protected:
     std::unique_ptr<frmMain> main;
 };
 
+// The window on a healthy open bus with its reply waits kept pending, as a
+// real clock keeps them, so a test acts while a command waits.
+class WaitingBusTest : public StationTest {
+protected:
+    void SetUp() override {
+        StationTest::SetUp();
+        makeOnBus();
+        clock.setDeferredWaits(true);
+    }
+    BusSession& session() { return main->bus(); }
+};
+
 } // namespace corvale
