@@ -13,23 +13,27 @@ StationFeed::StationFeed(ShipFeed& feed, const StationState& state, Clock& clock
 
 void StationFeed::ctdRecord() {
     if (feed_.enabled())
-        feed_.send(CtdSentence(clock_.now(), state_));
+        send(CtdSentence(now(), state_));
 }
 
 void StationFeed::busCycle() {
-    if (feed_.enabled())
-        feed_.send(BusSentence(clock_.now(),
-                               BusCycleFrom(state_, lamps_[0]->value(), lamps_[1]->value())));
+    if (feed_.enabled()) {
+        // Lamps never polled are dark, which is no "stopped".
+        const auto permit = [this](int i) {
+            return state_.PermitsKnown ? std::optional<bool>(lamps_[i]->value()) : std::nullopt;
+        };
+        send(BusSentence(now(), BusCycleFrom(state_, permit(0), permit(1))));
+    }
 }
 
 void StationFeed::power(Actuator actuator, bool on) {
     if (feed_.enabled())
-        feed_.send(PowerSentence(clock_.now(), actuator, on));
+        send(PowerSentence(now(), actuator, on));
 }
 
 void StationFeed::speed(Actuator actuator, double setPoint) {
     if (feed_.enabled())
-        feed_.send(SpeedSentence(clock_.now(), actuator, setPoint));
+        send(SpeedSentence(now(), actuator, setPoint));
 }
 
 void StationFeed::drive(int direction) {
@@ -38,12 +42,30 @@ void StationFeed::drive(int direction) {
     const ProfilerDrive d = direction > 0   ? ProfilerDrive::Up
                             : direction < 0 ? ProfilerDrive::Down
                                             : ProfilerDrive::Stop;
-    feed_.send(DriveSentence(clock_.now(), d));
+    send(DriveSentence(now(), d));
 }
 
 void StationFeed::mark(const QDateTime& time, int number, const QString& note) {
+    // A mark the operator makes during a replay is put at the session's time.
     if (feed_.enabled())
-        feed_.send(MarkSentence(time, number, note));
+        send(MarkSentence(recordedNow_ ? now() : time, number, note));
+}
+
+void StationFeed::setReplay(std::function<QDateTime()> recordedNow) {
+    recordedNow_ = std::move(recordedNow);
+}
+
+void StationFeed::replayedMark(const QDateTime& recordedTime, int number, const QString& note) {
+    if (feed_.enabled())
+        send(MarkSentence(recordedTime, number, note));
+}
+
+QDateTime StationFeed::now() const {
+    return recordedNow_ ? recordedNow_() : clock_.now();
+}
+
+void StationFeed::send(const QString& sentence) {
+    feed_.send(recordedNow_ ? ReplayedSentence(sentence) : sentence);
 }
 
 } // namespace corvale
