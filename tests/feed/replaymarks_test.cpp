@@ -15,6 +15,7 @@
 
 #include <QCheckBox>
 #include <QSettings>
+#include <cmath>
 
 using namespace corvale;
 
@@ -107,4 +108,56 @@ TEST_F(StationTest, AReplayIsFlaggedAndTheFeedSendsItOnlyWhenLetOutMarkedAndAtRe
         EXPECT_EQ(fields->last(), kReplayField);
     }
     EXPECT_EQ(ParseSentence(got[0])->at(2), QStringLiteral("1"));
+}
+
+TEST_F(StationTest, AReplaySaysHowFarItHasComeAndWhenItHasEnded) {
+    const QString path = programDir.filePath(QStringLiteral("run1.csv.raw.csv"));
+    const QDateTime t0(QDate(2026, 12, 1), QTime(9, 30));
+    const int lines = 160;
+    {
+        RawArchive archive;
+        ASSERT_TRUE(archive.open(path, RawArchive::Mode::Overwrite));
+        for (int i = 0; i < lines; ++i) {
+            const double c = 49 + 3 * std::sin(i / 15.0);
+            archive.appendCtdLine(t0.addMSecs(500 * i),
+                                  QByteArray::number(c, 'f', 3) + ",14.200,10.02",
+                                  CtdLineStatus::Ok);
+            if (i == 50 || i == 110)
+                archive.appendMark(t0.addMSecs(500 * i + 10), i / 50,
+                                   i == 50 ? QStringLiteral("wave run 1") : QStringLiteral("stop"));
+        }
+        archive.close();
+    }
+    makeOnBus();
+    ASSERT_TRUE(main->startReplay(path));
+    main->resize(1280, 800);
+    main->show();
+    main->cwCTDflag->setValue(true);
+    main->cwCTDplot->setValue(true);
+    main->cwbPh->setValue(true);
+    main->cwPlot->setValue(true);
+    for (int i = 0; i < lines; ++i) {
+        ctd.deliver(QByteArray::number(49 + 3 * std::sin(i / 15.0), 'f', 3) + ",14.200,10.02\n");
+        clock.advance(500);
+        main->tmrCTDplot.fire();
+        if (i % 2 == 0) {
+            // pH near 8 at the recorded temperature, with the start calibration.
+            bus.answer("$ARD", "*+0" +
+                                   QByteArray::number(2756.57 + 12 * std::sin(i / 11.0), 'f', 2) +
+                                   "\r");
+            main->Timer1.fire();
+            main->tmrRPM.fire();
+            main->tmrPlot.fire();
+            main->bus().runUntilIdle();
+        }
+        if (i == 139) {
+            EXPECT_EQ(main->StatusBar1->panelText(6), QStringLiteral("Replay: line 140 of 160"));
+            QCoreApplication::processEvents();
+            if (const QString dir = qEnvironmentVariable("CORVALE_PICTURES"); !dir.isEmpty())
+                main->grab().save(dir + QStringLiteral("/mainwindow-replay.png"));
+        }
+    }
+    EXPECT_EQ(main->StatusBar1->panelText(6), QStringLiteral("Replay ended: all 160 lines played"));
+    EXPECT_EQ(main->CWGraph2->marks().size(), 2);
+    EXPECT_TRUE(main->windowTitle().endsWith(QStringLiteral("Replay of run1.csv.raw.csv")));
 }

@@ -1,0 +1,139 @@
+// Every window of the station keeps its texts whole on the screen it opens
+// on: each label as wide (and, wrapped, as tall) as its text, each button
+// and frame title whole, each table column in view, the window on the
+// screen. Run under offscreen and, by CTest, under Xvfb at 1024x600,
+// 1280x800 and 1920x1080 at scale 2. With CORVALE_PICTURES=DIR each window
+// is also saved as DIR/<window>-<CORVALE_PICTURE_TAG>.png.
+
+#include "about/frmabout.h"
+#include "calibration/calibrationcontrol.h"
+#include "feed/eventmarks.h"
+#include "feed/frmfeed.h"
+#include "feed/shipfeed.h"
+#include "health/frmhealth.h"
+#include "logging/rawarchive.h"
+#include "portdialog/frmcomms1.h"
+#include "portdialog/frmdevices.h"
+#include "tests/support/mainwindow_fixture.h"
+#include "ui/widgets/statusbar.h"
+#include "ui/widgets/togglebutton.h"
+
+#include <QAbstractButton>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QSettings>
+#include <QTableView>
+#include <QTest>
+
+using namespace corvale;
+
+namespace {
+
+void SavePicture(QWidget* window, const QString& name) {
+    const QString dir = qEnvironmentVariable("CORVALE_PICTURES");
+    if (dir.isEmpty())
+        return;
+    const QString tag = qEnvironmentVariable("CORVALE_PICTURE_TAG", QStringLiteral("offscreen"));
+    window->grab().save(QStringLiteral("%1/%2-%3.png").arg(dir, name, tag));
+}
+
+void ExpectWhole(QWidget* window) {
+    ASSERT_TRUE(window);
+    SCOPED_TRACE(window->objectName().toStdString());
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+    QCoreApplication::processEvents();
+    const QRect room = window->screen()->availableGeometry();
+    EXPECT_TRUE(room.contains(window->geometry()))
+        << "window " << window->width() << "x" << window->height() << " on " << room.width() << "x"
+        << room.height();
+    for (const QLabel* l : window->findChildren<QLabel*>()) {
+        if (!l->isVisibleTo(window) || l->text().isEmpty() || l->textFormat() == Qt::RichText)
+            continue;
+        const std::string what =
+            l->objectName().toStdString() + " \"" + l->text().toStdString() + "\"";
+        if (l->wordWrap()) {
+            EXPECT_LE(l->heightForWidth(l->width()), l->height()) << what;
+            continue;
+        }
+        int widest = 0;
+        for (const QString& line : l->text().split(QLatin1Char('\n')))
+            widest = std::max(widest, l->fontMetrics().horizontalAdvance(line));
+        EXPECT_LE(widest, l->contentsRect().width()) << what;
+    }
+    for (const QAbstractButton* b : window->findChildren<QAbstractButton*>()) {
+        if (b->isVisibleTo(window) && !b->text().isEmpty()) {
+            EXPECT_LE(b->sizeHint().width(), b->width()) << b->text().toStdString();
+        }
+    }
+    for (const QGroupBox* g : window->findChildren<QGroupBox*>()) {
+        if (g->isVisibleTo(window)) {
+            EXPECT_LE(g->fontMetrics().horizontalAdvance(g->title()) + 16, g->width())
+                << g->title().toStdString();
+        }
+    }
+    for (const QTableView* t : window->findChildren<QTableView*>()) {
+        const int last = t->model()->columnCount() - 1;
+        if (last < 0 || t->horizontalScrollBar()->isVisible())
+            continue; // reachable by scrolling
+        const QHeaderView* h = t->horizontalHeader();
+        EXPECT_LE(h->sectionViewportPosition(last) + h->sectionSizeHint(last),
+                  t->viewport()->width())
+            << t->objectName().toStdString() << ": the last column is cut";
+    }
+    SavePicture(window, window->objectName());
+}
+
+} // namespace
+
+TEST_F(StationTest, EveryWindowKeepsItsTextsWholeOnItsScreen) {
+    QTemporaryDir store;
+    ASSERT_TRUE(store.isValid());
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, store.path());
+    makeOnBus();
+    const QRect room = QGuiApplication::primaryScreen()->availableGeometry();
+    main->setGeometry(room);
+    main->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(main.get()));
+    // Module rows in Link Health, and a feed that says at length why it cannot send.
+    main->cwbPh->setValue(true);
+    ASSERT_TRUE(main->Timer1.fire());
+    ASSERT_TRUE(main->tmrRPM.fire());
+    ASSERT_TRUE(main->bus().runUntilIdle());
+    main->feed().setSettings(
+        {true, QStringLiteral("ship-data-gateway.example"), FeedSettings::kDefaultPort});
+
+    main->showFeed();
+    ExpectWhole(find<frmFeed>("frmFeed"));
+
+    main->showDevices();
+    frmDevices* devices = main->devicesDialog();
+    ASSERT_TRUE(devices);
+    devices->dgh.path->setText(
+        QStringLiteral("/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0"));
+    devices->cmdSave->click();
+    ExpectWhole(devices);
+
+    main->showHealth();
+    ExpectWhole(main->healthWindow());
+
+    main->showLogger();
+    QWidget* logger = find<QWidget>("frmLogBF2");
+    ExpectWhole(logger);
+    // Opened over the main window, not at the screen's corner.
+    EXPECT_TRUE(main->frameGeometry().contains(logger->geometry().center()));
+
+    main->showCalibration();
+    ExpectWhole(find<QWidget>("frmpHcal"));
+    main->showComms();
+    ExpectWhole(main->commsDialog());
+    main->showAbout();
+    ExpectWhole(main->aboutDialog());
+    main->markEvent();
+    ExpectWhole(main->marks().dialog());
+    SavePicture(main.get(), QStringLiteral("mainwindow"));
+}
