@@ -242,3 +242,13 @@ TEST_F(StaleMarksTest, TheInputBitsBesideTheToolbarAreDrawnGreyWhenStale) {
     EXPECT_TRUE(StaleMarks::ShownStale(main->Label5));
     EXPECT_GT(darkest(), live + 40) << "painted grey, as the other read-outs";
 }
+
+TEST_F(StaleMarksTest, PanelsFourAndFiveAgreeFromTheMomentThePortIsLost) {
+    makeOnBus();
+    cycle();
+    bus.vanish(); // before any poll has met the closed port and its boxes
+    EXPECT_TRUE(op.messages.isEmpty());
+    EXPECT_EQ(main->StatusBar1->panelText(4), QStringLiteral("Comm port closed"));
+    EXPECT_EQ(main->StatusBar1->panelPicturePath(4), red());
+    EXPECT_TRUE(panel5().startsWith(QStringLiteral("Bus closed"))) << panel5().toStdString();
+}
