@@ -334,13 +334,13 @@ bool frmMain::startReplay(const QString& archive, QString* error) {
     stationFeed_->setReplay([replay] { return replay->recordedTime(); });
     if (replayPanel_ == 0)
         replayPanel_ = StatusBar1->addPanel();
-    const auto show = [this, replay, name, archive] {
+    const auto show = [this, replay, archive] {
         const qint64 total = replay->linesRecorded();
         QString text;
         if (replay->linesReceived() == 0)
-            text = QStringLiteral("Replay of %1: starts with Enable CTD").arg(name);
+            text = QStringLiteral("Replay: starts with Enable CTD");
         else if (replay->ended())
-            text = QStringLiteral("Replay ended: all %1 lines played").arg(total);
+            text = QStringLiteral("Replay ended (%1 lines)").arg(total);
         else
             text = QStringLiteral("Replay: line %1 of %2").arg(replay->linesReceived()).arg(total);
         StatusBar1->setPanelText(replayPanel_, text);

@@ -72,7 +72,7 @@ TEST_F(StationTest, AReplayIsFlaggedAndTheFeedSendsItOnlyWhenLetOutMarkedAndAtRe
     EXPECT_TRUE(main->windowTitle().contains(QStringLiteral("Replay of old.csv.raw.csv")));
     ASSERT_EQ(main->StatusBar1->panelCount(), 6);
     EXPECT_EQ(main->StatusBar1->panelText(6),
-              QStringLiteral("Replay of old.csv.raw.csv: starts with Enable CTD"));
+              QStringLiteral("Replay: starts with Enable CTD"));
     EXPECT_FALSE(main->feed().enabled()) << "off during a replay";
     EXPECT_EQ(main->feed().statusText(), QStringLiteral("Feed: off during the replay"));
 
@@ -92,7 +92,7 @@ TEST_F(StationTest, AReplayIsFlaggedAndTheFeedSendsItOnlyWhenLetOutMarkedAndAtRe
     ctd.deliver("44.3,12.0,10.0\n");
     main->markEvent(); // a mark made now goes out at the session's time
     static_cast<QDialog*>(main->marks().dialog())->accept();
-    EXPECT_EQ(main->StatusBar1->panelText(6), QStringLiteral("Replay ended: all 3 lines played"));
+    EXPECT_EQ(main->StatusBar1->panelText(6), QStringLiteral("Replay ended (3 lines)"));
 
     const QStringList got = listener.take(4);
     ASSERT_EQ(got.size(), 4) << got.join(QString()).toStdString();
@@ -157,7 +157,7 @@ TEST_F(StationTest, AReplaySaysHowFarItHasComeAndWhenItHasEnded) {
                 main->grab().save(dir + QStringLiteral("/mainwindow-replay.png"));
         }
     }
-    EXPECT_EQ(main->StatusBar1->panelText(6), QStringLiteral("Replay ended: all 160 lines played"));
+    EXPECT_EQ(main->StatusBar1->panelText(6), QStringLiteral("Replay ended (160 lines)"));
     EXPECT_EQ(main->CWGraph2->marks().size(), 2);
     EXPECT_TRUE(main->windowTitle().endsWith(QStringLiteral("Replay of run1.csv.raw.csv")));
 }
