@@ -142,5 +142,22 @@ TEST_F(StationTest, EveryWindowKeepsItsTextsWholeOnItsScreen) {
     ExpectWhole(main->aboutDialog());
     main->markEvent();
     ExpectWhole(main->marks().dialog());
+
+    // The status bar of a replay, its sixth panel included.
+    const QString archive = programDir.filePath(QStringLiteral("run.csv.raw.csv"));
+    {
+        RawArchive a;
+        ASSERT_TRUE(a.open(archive, RawArchive::Mode::Overwrite));
+        a.appendCtdLine(clock.now(), "44.1,12.0,10.0", CtdLineStatus::Ok);
+    }
+    ASSERT_TRUE(main->startReplay(archive));
+    QCoreApplication::processEvents();
+    for (int n = 1; n <= main->StatusBar1->panelCount(); ++n) {
+        const auto* text =
+            main->StatusBar1->findChild<QLabel*>(QStringLiteral("StatusBar1_panel%1").arg(n));
+        ASSERT_TRUE(text);
+        EXPECT_LE(text->fontMetrics().horizontalAdvance(text->text()), text->contentsRect().width())
+            << "panel " << n << " \"" << text->text().toStdString() << "\"";
+    }
     SavePicture(main.get(), QStringLiteral("mainwindow"));
 }
