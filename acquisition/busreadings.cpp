@@ -37,6 +37,7 @@ BusTask<> BusReadings::PollDigitalInputs() {
         const auto v = WireTextToNumber(fields.value(j));
         v_.lblStatus[j]->setValue(v && *v == 1);
     }
+    state_.PermitsKnown = true;
 }
 
 BusTask<> BusReadings::RpmCycle() {
@@ -73,14 +74,17 @@ BusTask<> BusReadings::ReadPh(QString address) {
         co_return;
     // A value that is not a number leaves the last millivolts in place; the
     // pH is still worked out from them with the current calibration.
-    if (const auto mv = WireTextToNumber(text))
+    if (const auto mv = WireTextToNumber(text)) {
         state_.PhMilliVolts = *mv;
+        state_.PhMilliVoltsKnown = true;
+    }
     state_.PhVolts = state_.PhMilliVolts / 1000;
     v_.lblmV->setText(NumberText(state_.PhMilliVolts));
     // A slope of 0 or an absolute zero temperature keeps the last pH.
     if (const auto ph = PhFromMillivolts(state_.PhMilliVolts, state_.CalOffset, state_.CalSlope,
                                          state_.CtdTemperature)) {
         state_.PhValue = *ph;
+        state_.PhValueKnown = state_.PhMilliVoltsKnown;
         v_.lblpH->setText(NumberText(state_.PhValue));
     }
 }

@@ -4,6 +4,7 @@
 #include "core/clock.h"
 #include "core/qtserialport.h"
 #include "core/startup.h"
+#include "logging/rawarchive.h"
 #include "ui/mainwindow.h"
 #include "ui/qtoperator.h"
 #include "ui/windowgeometry.h"
@@ -11,7 +12,13 @@
 #include <QApplication>
 #include <QScreen>
 
+#include <QSocketNotifier>
+
+#include <csignal>
 #include <cstdio>
+#include <memory>
+#include <sys/socket.h>
+#include <unistd.h>
 
 using namespace corvale;
 
@@ -21,7 +28,7 @@ namespace {
 int Answer(const StartRequest& request) {
     const bool bad = request.action == StartRequest::Action::BadUsage;
     std::fputs(request.text.toLocal8Bit().constData(), bad ? stderr : stdout);
-    return bad ? 2 : 0;
+    return bad ? kUsageExit : 0;
 }
 
 } // namespace
@@ -29,13 +36,23 @@ int Answer(const StartRequest& request) {
 int main(int argc, char** argv) {
     QCoreApplication::setApplicationName(QStringLiteral("Corvale2"));
     QCoreApplication::setApplicationVersion(QStringLiteral(CORVALE_VERSION));
+    QString replayArchive;
     {
-        // --help and --version are answered before the window system is
-        // opened, so they work without a display.
+        // The whole command line is checked before the window system is
+        // opened, so --help, --version and a mistake are answered without a
+        // display.
         const QCoreApplication probe(argc, argv);
-        const StartRequest request = ReadCommandLine(QCoreApplication::arguments(), false);
+        const StartRequest request =
+            ReadCommandLine(WithoutQtOptions(QCoreApplication::arguments()), true);
         if (request.action != StartRequest::Action::Run)
             return Answer(request);
+        replayArchive = request.replayArchive;
+        QString why;
+        RawArchiveReader archive;
+        if (!replayArchive.isEmpty() && !archive.open(replayArchive, &why)) {
+            std::fprintf(stderr, "corvale2: %s\n", qPrintable(why));
+            return kUsageExit;
+        }
     }
     QApplication app(argc, argv);
     // Qt has taken its own options out; anything left is a mistake.
@@ -56,8 +73,12 @@ int main(int argc, char** argv) {
     frmMain window(Platform{dgh, ctd, clock, op, dataDir});
     op.setParentWidget(&window);
 
-    if (RestoreWindowGeometry(window)) {
-        window.show();
+    bool maximized = false;
+    if (RestoreWindowGeometry(window, &maximized)) {
+        if (maximized)
+            window.showMaximized();
+        else
+            window.show();
     } else {
         // 1280 x 800 where the screen has room for it and its frame; a smaller
         // screen is filled (the central area scrolls where it must).
@@ -72,10 +93,33 @@ int main(int argc, char** argv) {
             window.showMaximized();
         }
     }
-    if (!request.marksArchive.isEmpty()) {
+    if (!replayArchive.isEmpty()) {
         QString error;
-        if (!window.replayMarksFrom(request.marksArchive, &error))
+        if (!window.startReplay(replayArchive, &error))
             op.message(error);
+    }
+    // SIGTERM, SIGINT and SIGHUP (a logout, Ctrl+C) close the window as its
+    // close box does, so the place and the open files are settled.
+    static int signalPipe[2] = {-1, -1};
+    std::unique_ptr<QSocketNotifier> signalNotifier;
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, signalPipe) == 0) {
+        struct sigaction sa {};
+        sa.sa_handler = [](int sig) {
+            const char c = static_cast<char>(sig);
+            [[maybe_unused]] const ssize_t n = ::write(signalPipe[0], &c, 1);
+        };
+        sigemptyset(&sa.sa_mask);
+        sa.sa_flags = SA_RESTART;
+        for (const int sig : {SIGTERM, SIGINT, SIGHUP})
+            sigaction(sig, &sa, nullptr);
+        signalNotifier = std::make_unique<QSocketNotifier>(signalPipe[1], QSocketNotifier::Read);
+        QObject::connect(signalNotifier.get(), &QSocketNotifier::activated, &window, [&window] {
+            char c = 0;
+            while (::read(signalPipe[1], &c, 1) == 1) {
+            }
+            window.close();
+            QCoreApplication::quit(); // also ends a message box's loop
+        });
     }
     const int status = app.exec();
     SaveWindowGeometry(window);

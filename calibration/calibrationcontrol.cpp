@@ -5,6 +5,8 @@
 #include "core/operator.h"
 #include "core/state.h"
 
+#include "ui/widgets/windowfit.h"
+
 #include <QLabel>
 
 namespace corvale {
@@ -14,6 +16,7 @@ void CalibrationControl::showCalibration() {
         dialog_ = new frmpHcal(parentWindow_);
         connect(dialog_, &frmpHcal::saveRequested, this, [this] { SaveStep(); });
         connect(dialog_, &frmpHcal::closedByOperator, this, [this] { dialog_.clear(); });
+        CentreOver(dialog_, parentWindow_);
     }
     dialog_->show();
     dialog_->raise();

@@ -103,15 +103,46 @@ QString PermissionHint(const QString& device, const QString& systemWords) {
                         (info.exists() && (!info.isReadable() || !info.isWritable()));
     if (!denied)
         return {};
-    const QString group = info.exists() ? info.group() : QString();
-    if (group.isEmpty())
-        return QStringLiteral("This user may not use %1. Ask for access to it, then log out "
-                              "and log in again.")
+    if (!info.exists() || info.group().isEmpty())
+        return QStringLiteral("This user may not use %1. Ask the administrator for access to "
+                              "it, then log out and log in again.")
             .arg(device);
-    return QStringLiteral("%1 belongs to the group \"%2\". Add this user to it "
-                          "(sudo usermod -aG %2 $USER), then log out and log in again.")
-        .arg(device, group);
+    // A by-id link: the device it points at carries the rights.
+    const QFileInfo target(info.canonicalFilePath().isEmpty() ? device : info.canonicalFilePath());
+    const QFileDevice::Permissions p = target.permissions();
+    int mode = 0;
+    const std::pair<QFileDevice::Permission, int> bits[] = {
+        {QFileDevice::ReadOwner, 0400}, {QFileDevice::WriteOwner, 0200},
+        {QFileDevice::ExeOwner, 0100},  {QFileDevice::ReadGroup, 040},
+        {QFileDevice::WriteGroup, 020}, {QFileDevice::ExeGroup, 010},
+        {QFileDevice::ReadOther, 04},   {QFileDevice::WriteOther, 02},
+        {QFileDevice::ExeOther, 01}};
+    for (const auto& [flag, bit] : bits)
+        if (p.testFlag(flag))
+            mode |= bit;
+    return PermissionAdvice(target.filePath(), {target.owner(), target.group(), mode});
 #endif
+}
+
+QString PermissionAdvice(const QString& device, const DeviceAccess& access) {
+    const bool groupOpens = (access.mode & 060) == 060;
+    const QString root = QStringLiteral("root");
+    if (groupOpens && !access.group.isEmpty() && access.group != root)
+        return QStringLiteral("%1 belongs to the group \"%2\", which may read and write it. "
+                              "Add this user to that group:\n"
+                              "    sudo usermod -aG %2 $USER\n"
+                              "then log out and log in again.")
+            .arg(device, access.group);
+    const QString modeText = QStringLiteral("%1").arg(access.mode, 3, 8, QLatin1Char('0'));
+    return QStringLiteral(
+               "No group that this user could join opens %1 (owner %2, group %3, mode %4). "
+               "What helps: a udev rule that gives the device to the group dialout, "
+               "such as this line in /etc/udev/rules.d/50-serial.rules:\n"
+               "    KERNEL==\"%5\", GROUP=\"dialout\", MODE=\"0660\"\n"
+               "then plug the device in again (and join dialout, if this user is not in it); "
+               "or ask the administrator "
+               "for access.")
+        .arg(device, access.owner, access.group, modeText, QFileInfo(device).fileName());
 }
 
 QString PortOpenFailureText(const QString& line, const SerialPort& port) {

@@ -35,8 +35,20 @@ QStringList AvailableSerialDevices();
 
 // For an open that failed for want of permission ("Permission denied" in
 // the system's words, or a device this user may not read and write): how to
-// fix it, naming the group that owns the device. Empty otherwise.
+// fix it. Empty otherwise.
 QString PermissionHint(const QString& device, const QString& systemWords);
+
+// Who may use a device, as the file system says.
+struct DeviceAccess {
+    QString owner;
+    QString group;
+    int mode = 0; // permission bits, 0660 = owner and group read and write
+};
+// The advice for a device this user may not open: the group to join only
+// when that group may read and write it (and is not root's); otherwise that
+// no group helps, and what does (a udev rule, the administrator). Each
+// command stands whole on a line of its own.
+QString PermissionAdvice(const QString& device, const DeviceAccess& access);
 
 class SerialPort;
 // "Cannot open the <line> COMn (<device>): <the system's words>", with the

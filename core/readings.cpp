@@ -106,6 +106,10 @@ static QString CurrentText(const QString& reply) {
     return IsValidReply(reply) ? CurrentValueText(reply) : QString();
 }
 
+bool CurrentReplyHasNumber(const QString& reply) {
+    return WireTextToNumber(CurrentText(reply)).has_value();
+}
+
 double ThrusterWatts(const QString& reply) {
     QString t = CurrentText(reply);
     Step(t, [](double v) { return v / modules::kThrusterCurrentScale; });

@@ -40,6 +40,9 @@ std::optional<QString> WaveRpmText(const QString& valueText);
 // decimals; 0 when the reply carries no number at characters 3 to 9 or is
 // not a valid reply (a "?" rejection carries an error code, not a current).
 double ThrusterWatts(const QString& reply);
+// Whether a current reply carries a number at all: the 0 watts shown for
+// one that does not is no measurement.
+bool CurrentReplyHasNumber(const QString& reply);
 double WaveWatts(const QString& reply);
 double ProfilerWatts(const QString& reply);
 

@@ -11,10 +11,19 @@ struct StartRequest {
     enum class Action { Run, Help, Version, BadUsage };
     Action action = Action::Run;
     QString text; // help text, version line or the complaint, ending in a newline
-    // --marks FILE: a raw archive whose event marks go on the charts again
-    // as its replay reaches them.
-    QString marksArchive;
+    // --replay FILE (or its older name --marks FILE): this run plays the raw
+    // archive back through the simulator.
+    QString replayArchive;
 };
+
+// The exit status of a usage error (an unknown option, an archive that
+// cannot be read).
+inline constexpr int kUsageExit = 2;
+
+// The arguments without Qt's own options (-platform offscreen, -style=Fusion,
+// --reverse ...), so the station's own can be checked before anything needs
+// a display.
+QStringList WithoutQtOptions(const QStringList& arguments);
 
 // Reads the station's own options, --help (-h) and --version (-v), from the
 // program's arguments (first the program itself). Qt's options (-platform

@@ -30,6 +30,15 @@ struct StationState {
     double CtdTemperature = 0;
     double CtdPressure = 0;
     double CtdSalinity = 0;
+    // Whether each number above has been read at all in this run: the 0
+    // they start with is no measurement, so the ship feed leaves it out.
+    bool PhMilliVoltsKnown = false;
+    bool PhValueKnown = false;
+    bool CtdConductivityKnown = false;
+    bool CtdTemperatureKnown = false;
+    bool CtdPressureKnown = false;
+    bool CtdSalinityKnown = false;
+    bool PermitsKnown = false; // the end-stop lamps have been polled
     QString ThrusterRpm;
     QString WaveRpm;
     QString ThrusterCurrentReply;

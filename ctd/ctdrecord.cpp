@@ -22,9 +22,11 @@ QString TrimBlanks(const QString& text) {
     return text.mid(first, last - first);
 }
 
-void SetRounded(const QString& field, int decimals, double& reading) {
-    if (const auto v = WireTextToNumber(field))
+void SetRounded(const QString& field, int decimals, double& reading, bool& known) {
+    if (const auto v = WireTextToNumber(field)) {
         reading = RoundHalfEven(*v, decimals);
+        known = true;
+    }
 }
 
 } // namespace
@@ -33,11 +35,14 @@ bool ParseCtdRecord(const QString& line, StationState& s) {
     const QStringList fields = line.split(QLatin1Char(','));
     if (fields.size() != 3)
         return false;
-    SetRounded(fields[0], 3, s.CtdConductivity);
-    SetRounded(fields[1], 3, s.CtdTemperature);
-    SetRounded(fields[2], 1, s.CtdPressure);
-    if (const auto salinity = ComputeSalinity(s.CtdConductivity, s.CtdTemperature, s.CtdPressure))
+    SetRounded(fields[0], 3, s.CtdConductivity, s.CtdConductivityKnown);
+    SetRounded(fields[1], 3, s.CtdTemperature, s.CtdTemperatureKnown);
+    SetRounded(fields[2], 1, s.CtdPressure, s.CtdPressureKnown);
+    if (const auto salinity = ComputeSalinity(s.CtdConductivity, s.CtdTemperature, s.CtdPressure)) {
         s.CtdSalinity = *salinity;
+        // Worked out from a start value that was never read, it is no reading.
+        s.CtdSalinityKnown = s.CtdConductivityKnown && s.CtdTemperatureKnown && s.CtdPressureKnown;
+    }
     return true;
 }
 

@@ -25,11 +25,12 @@ void EventMarks::askForMark() {
     dialog_->begin(clock_.now(), book_.nextNumber());
 }
 
-void EventMarks::showReplayed(int number, const QString& note) {
+void EventMarks::showReplayed(int number, const QString& note, const QDateTime& recordedTime) {
     const QString label = MarkLabel(number, note);
     const double x = DayFraction(clock_.now().time());
     phChart_->addMark(x, label);
     ctdChart_->addMark(x, label);
+    feed_.replayedMark(recordedTime, number, note);
 }
 
 void EventMarks::show(const QDateTime& time, int number, const QString& note) {

@@ -30,8 +30,9 @@ public:
     frmMark* dialog() const { return dialog_; }
     MarkBook& book() { return book_; }
     // A mark from a replayed archive: on the charts at the present time,
-    // with its recorded number and note; it goes nowhere else.
-    void showReplayed(int number, const QString& note);
+    // with its recorded number and note, and on the feed at its recorded
+    // time; it is not archived again.
+    void showReplayed(int number, const QString& note, const QDateTime& recordedTime);
 
 private:
     void show(const QDateTime& time, int number, const QString& note);

@@ -1,6 +1,7 @@
 #include "feed/frmfeed.h"
 
 #include "feed/shipfeed.h"
+#include "ui/widgets/windowfit.h"
 
 #include <QCheckBox>
 #include <QFormLayout>
@@ -36,8 +37,17 @@ frmFeed::frmFeed(ShipFeed& feed, QWidget* parent) : QDialog(parent), feed_(feed)
     cmdFeedClose = new QPushButton(QStringLiteral("Close"), this);
     cmdFeedClose->setObjectName(QStringLiteral("cmdFeedClose"));
 
+    chkFeedReplay = new QCheckBox(QStringLiteral("Send this replay too (this run only)"), this);
+    chkFeedReplay->setToolTip(QStringLiteral("Each sentence then ends with the field REPLAY and "
+                                             "carries its recorded time."));
+    chkFeedReplay->setObjectName(QStringLiteral("chkFeedReplay"));
+    chkFeedReplay->setChecked(feed_.sendReplay());
+    chkFeedReplay->setVisible(feed_.replayRun());
+
     auto* layout = new QFormLayout(this);
     layout->addRow(chkFeedOn);
+    if (feed_.replayRun())
+        layout->addRow(chkFeedReplay);
     layout->addRow(QStringLiteral("Address:"), txtFeedAddress);
     layout->addRow(QStringLiteral("UDP port:"), spnFeedPort);
     layout->addRow(lblFeedProblem);
@@ -49,6 +59,7 @@ frmFeed::frmFeed(ShipFeed& feed, QWidget* parent) : QDialog(parent), feed_(feed)
     layout->addRow(buttons);
 
     connect(cmdFeedSave, &QPushButton::clicked, this, [this] { SaveStep(); });
+    connect(chkFeedReplay, &QCheckBox::toggled, this, [this](bool on) { feed_.setSendReplay(on); });
     connect(cmdFeedClose, &QPushButton::clicked, this, &QDialog::close);
     connect(&feed_, &ShipFeed::statusChanged, this, &frmFeed::ShowStatus);
 
@@ -84,6 +95,14 @@ bool frmFeed::SaveStep() {
 void frmFeed::ShowStatus(const QString& text, bool failing) {
     lblFeedStatus->setText(text);
     lblFeedStatus->setStyleSheet(failing ? QStringLiteral("color: #b00000") : QString());
+    // A longer status wraps onto more lines; the window grows to keep it whole.
+    if (isVisible())
+        GrowToContents(this);
+}
+
+void frmFeed::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    GrowToContents(this);
 }
 
 } // namespace corvale

@@ -23,6 +23,9 @@ public:
     explicit frmFeed(ShipFeed& feed, QWidget* parent = nullptr);
 
     QCheckBox* chkFeedOn = nullptr;
+    // Only in a replay: lets this run's replay out, marked as replayed
+    // (never stored).
+    QCheckBox* chkFeedReplay = nullptr;
     QLineEdit* txtFeedAddress = nullptr;
     QSpinBox* spnFeedPort = nullptr;
     QLabel* lblFeedProblem = nullptr;
@@ -34,6 +37,9 @@ public:
     void LoadStep();
     // Returns false (and names the problem) when the entries cannot be used.
     bool SaveStep();
+
+protected:
+    void showEvent(QShowEvent* event) override;
 
 private:
     void ShowStatus(const QString& text, bool failing);

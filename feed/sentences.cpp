@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 
 #include <QVarLengthArray>
 
@@ -182,7 +183,11 @@ QString CtdSentence(const QDateTime& time, double conductivity, double temperatu
 }
 
 QString CtdSentence(const QDateTime& time, const StationState& s) {
-    return CtdSentence(time, s.CtdConductivity, s.CtdTemperature, s.CtdPressure, s.CtdSalinity);
+    const double unknown = std::numeric_limits<double>::quiet_NaN();
+    return CtdSentence(time, s.CtdConductivityKnown ? s.CtdConductivity : unknown,
+                       s.CtdTemperatureKnown ? s.CtdTemperature : unknown,
+                       s.CtdPressureKnown ? s.CtdPressure : unknown,
+                       s.CtdSalinityKnown ? s.CtdSalinity : unknown);
 }
 
 BusCycleFigures BusCycleFrom(const StationState& s, std::optional<bool> upAllowed,
@@ -190,12 +195,17 @@ BusCycleFigures BusCycleFrom(const StationState& s, std::optional<bool> upAllowe
     BusCycleFigures r;
     r.thrusterRpm = TextToNumber(s.ThrusterRpm);
     r.waveRpm = TextToNumber(s.WaveRpm);
-    r.thrusterWatts = ThrusterWatts(s.ThrusterCurrentReply);
-    r.waveWatts = WaveWatts(s.WaveCurrentReply);
-    r.profilerWatts = ProfilerWatts(s.ProfilerCurrentReply);
+    if (CurrentReplyHasNumber(s.ThrusterCurrentReply))
+        r.thrusterWatts = ThrusterWatts(s.ThrusterCurrentReply);
+    if (CurrentReplyHasNumber(s.WaveCurrentReply))
+        r.waveWatts = WaveWatts(s.WaveCurrentReply);
+    if (CurrentReplyHasNumber(s.ProfilerCurrentReply))
+        r.profilerWatts = ProfilerWatts(s.ProfilerCurrentReply);
     if (s.PhReadingEnabled) {
-        r.phMilliVolts = s.PhMilliVolts;
-        r.ph = s.PhValue;
+        if (s.PhMilliVoltsKnown)
+            r.phMilliVolts = s.PhMilliVolts;
+        if (s.PhValueKnown)
+            r.ph = s.PhValue;
     }
     r.upAllowed = upAllowed;
     r.downAllowed = downAllowed;
@@ -257,6 +267,17 @@ QString MarkSentence(const QDateTime& time, int number, const QString& note) {
     line.field(QString::number(number));
     line.field(EscapeNoteField(note));
     return line.finish();
+}
+
+QString ReplayedSentence(const QString& sentence) {
+    QString body = sentence;
+    if (body.endsWith(QStringLiteral("\r\n")))
+        body.chop(2);
+    if (body.size() >= 4 && body[body.size() - 3] == QLatin1Char('*'))
+        body.chop(3);
+    if (body.startsWith(QLatin1Char('$')))
+        body.remove(0, 1);
+    return SentenceFrom(body + QLatin1Char(',') + kReplayField);
 }
 
 std::optional<QStringList> ParseSentence(const QString& line) {

@@ -49,25 +49,27 @@ QString UnescapeNoteField(const QString& field);
 // (mS/cm, degrees C, dbar, PSU).
 QString CtdSentence(const QDateTime& time, double conductivity, double temperature, double pressure,
                     double salinity);
-// The four CTD readings as they stand after a record was applied.
+// The four CTD readings as they stand after a record was applied; one that
+// was never read is left empty.
 QString CtdSentence(const QDateTime& time, const StationState& s);
 
 // One bus cycle's results.
 struct BusCycleFigures {
     std::optional<double> thrusterRpm;
     std::optional<double> waveRpm;
-    double thrusterWatts = 0;
-    double waveWatts = 0;
-    double profilerWatts = 0;
+    // Empty when the current reply carried no number (the read-out shows 0).
+    std::optional<double> thrusterWatts;
+    std::optional<double> waveWatts;
+    std::optional<double> profilerWatts;
     std::optional<double> phMilliVolts; // empty while pH reading is off
     std::optional<double> ph;
     std::optional<bool> upAllowed; // end-stop permits as last polled
     std::optional<bool> downAllowed;
 };
 // The readings as the station keeps them: speeds from their shown texts
-// (regional form), watts from the kept current replies, pH only while pH
-// reading is on. The permits are the lamps lblStatus(0) (up) and
-// lblStatus(1) (down).
+// (regional form), watts from the kept current replies (empty for a reply
+// without a number), pH only while pH reading is on and once it was read. The permits are the lamps
+// lblStatus(0) (up) and lblStatus(1) (down).
 BusCycleFigures BusCycleFrom(const StationState& s, std::optional<bool> upAllowed,
                              std::optional<bool> downAllowed);
 // $CVBUS,time,thrusterRPM,waveRPM,thrusterW,waveW,profilerW,pHmV,pH,up,down
@@ -88,6 +90,11 @@ QString DriveSentence(const QDateTime& time, ProfilerDrive drive);
 
 // $CVMRK,time,number,note (note escaped as above).
 QString MarkSentence(const QDateTime& time, int number, const QString& note);
+
+// A sentence of a replayed session: the same sentence with a last field
+// "REPLAY" and its checksum worked out again. Its time is the recorded one.
+QString ReplayedSentence(const QString& sentence);
+inline const QString kReplayField = QStringLiteral("REPLAY");
 
 // A received sentence's fields (name first, checksum and line end removed),
 // or empty when it does not start with "$", lacks "*hh" or its checksum is

@@ -62,7 +62,7 @@ ShipFeed::ShipFeed(QObject* parent) : QObject(parent), socket_(new QUdpSocket(th
             socket_->receiveDatagram(0);
     });
     connect(socket_, &QUdpSocket::errorOccurred, this, [this](QAbstractSocket::SocketError) {
-        if (settings_.enabled)
+        if (enabled())
             fail(socket_->errorString());
     });
     setSettings(settings_);
@@ -84,12 +84,26 @@ void ShipFeed::setSettings(const FeedSettings& settings) {
         setStatus(QStringLiteral("Feed: off"), false);
         return;
     }
+    if (!enabled()) {
+        setStatus(QStringLiteral("Feed: off during the replay"), false);
+        return;
+    }
     const QString problem = FeedSettingsProblem(settings_);
     if (!problem.isEmpty()) {
         fail(problem);
         return;
     }
     setStatus(QStringLiteral("Feed: sending to ") + FeedDestinationText(settings_), false);
+}
+
+void ShipFeed::setReplayRun(bool replay) {
+    replayRun_ = replay;
+    setSettings(settings_);
+}
+
+void ShipFeed::setSendReplay(bool send) {
+    sendReplay_ = send;
+    setSettings(settings_);
 }
 
 bool ShipFeed::connectSocket() {
@@ -112,7 +126,7 @@ bool ShipFeed::connectSocket() {
 }
 
 void ShipFeed::send(const QString& sentence) {
-    if (!settings_.enabled)
+    if (!enabled())
         return;
     if (!connectSocket()) {
         ++failed_;

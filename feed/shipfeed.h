@@ -50,13 +50,22 @@ public:
     // Takes new settings into use (the store is not written); the status
     // starts afresh.
     void setSettings(const FeedSettings& settings);
-    bool enabled() const { return settings_.enabled; }
+    // Whether sentences go out: the feed is on and, in a replay, the
+    // operator has let this run's replay out too.
+    bool enabled() const { return settings_.enabled && (!replayRun_ || sendReplay_); }
+
+    // This run plays a recorded session back: nothing goes out, whatever the
+    // stored setting, until setSendReplay(true) for this run (never stored).
+    void setReplayRun(bool replay);
+    bool replayRun() const { return replayRun_; }
+    void setSendReplay(bool send);
+    bool sendReplay() const { return sendReplay_; }
 
     // Sends one sentence while the feed is on; does nothing while it is off.
     void send(const QString& sentence);
 
     bool failing() const { return failing_; }
-    // "Feed: off", "Feed: sending to 127.0.0.1:5600" or
+    // "Feed: off", "Feed: off during the replay", "Feed: sending to 127.0.0.1:5600" or
     // "Feed: cannot send to 127.0.0.1:5600: <reason>".
     QString statusText() const { return status_; }
 
@@ -79,6 +88,8 @@ private:
     QString status_;
     bool failing_ = false;
     int goodInARow_ = 0;
+    bool replayRun_ = false;
+    bool sendReplay_ = false;
     qint64 sent_ = 0;
     qint64 failed_ = 0;
 };

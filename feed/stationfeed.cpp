@@ -13,22 +13,27 @@ StationFeed::StationFeed(ShipFeed& feed, const StationState& state, Clock& clock
 
 void StationFeed::ctdRecord() {
     if (feed_.enabled())
-        feed_.send(CtdSentence(clock_.now(), state_));
+        send(CtdSentence(now(), state_));
 }
 
 void StationFeed::busCycle(const QDateTime& at) {
-    if (feed_.enabled())
-        feed_.send(BusSentence(at, BusCycleFrom(state_, lamps_[0]->value(), lamps_[1]->value())));
+    if (feed_.enabled()) {
+        // Lamps never polled are dark, which is no "stopped".
+        const auto permit = [this](int i) {
+            return state_.PermitsKnown ? std::optional<bool>(lamps_[i]->value()) : std::nullopt;
+        };
+        send(BusSentence(stamp(at), BusCycleFrom(state_, permit(0), permit(1))));
+    }
 }
 
 void StationFeed::power(Actuator actuator, bool on, const QDateTime& at) {
     if (feed_.enabled())
-        feed_.send(PowerSentence(at, actuator, on));
+        send(PowerSentence(stamp(at), actuator, on));
 }
 
 void StationFeed::speed(Actuator actuator, double setPoint, const QDateTime& at) {
     if (feed_.enabled())
-        feed_.send(SpeedSentence(at, actuator, setPoint));
+        send(SpeedSentence(stamp(at), actuator, setPoint));
 }
 
 void StationFeed::drive(int direction, const QDateTime& at) {
@@ -37,12 +42,34 @@ void StationFeed::drive(int direction, const QDateTime& at) {
     const ProfilerDrive d = direction > 0   ? ProfilerDrive::Up
                             : direction < 0 ? ProfilerDrive::Down
                                             : ProfilerDrive::Stop;
-    feed_.send(DriveSentence(at, d));
+    send(DriveSentence(stamp(at), d));
 }
 
 void StationFeed::mark(const QDateTime& time, int number, const QString& note) {
+    // A mark the operator makes during a replay is put at the session's time.
     if (feed_.enabled())
-        feed_.send(MarkSentence(time, number, note));
+        send(MarkSentence(recordedNow_ ? now() : time, number, note));
+}
+
+void StationFeed::setReplay(std::function<QDateTime()> recordedNow) {
+    recordedNow_ = std::move(recordedNow);
+}
+
+void StationFeed::replayedMark(const QDateTime& recordedTime, int number, const QString& note) {
+    if (feed_.enabled())
+        send(MarkSentence(recordedTime, number, note));
+}
+
+QDateTime StationFeed::now() const {
+    return recordedNow_ ? recordedNow_() : clock_.now();
+}
+
+QDateTime StationFeed::stamp(const QDateTime& at) const {
+    return recordedNow_ ? recordedNow_() : at;
+}
+
+void StationFeed::send(const QString& sentence) {
+    feed_.send(recordedNow_ ? ReplayedSentence(sentence) : sentence);
 }
 
 } // namespace corvale

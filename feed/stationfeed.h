@@ -7,6 +7,7 @@
 
 #include <QObject>
 #include <array>
+#include <functional>
 
 namespace corvale {
 
@@ -31,11 +32,24 @@ public:
     void drive(int direction, const QDateTime& at);
     void mark(const QDateTime& time, int number, const QString& note);
 
+    // A replayed session: every sentence carries the session's recorded time
+    // (recordedNow) in place of the clock's and says it is replayed.
+    void setReplay(std::function<QDateTime()> recordedNow);
+    // A mark of the replayed archive, at its recorded time.
+    void replayedMark(const QDateTime& recordedTime, int number, const QString& note);
+
 private:
+    QDateTime now() const;
+    // A bus action's or cycle's time: when its reply window closed, or the
+    // session's recorded time in a replay.
+    QDateTime stamp(const QDateTime& at) const;
+    void send(const QString& sentence);
+
     ShipFeed& feed_;
     const StationState& state_;
     Clock& clock_;
     std::array<IndicatorLamp*, 2> lamps_;
+    std::function<QDateTime()> recordedNow_;
 };
 
 } // namespace corvale

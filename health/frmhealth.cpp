@@ -2,11 +2,15 @@
 
 #include "core/linkhealth.h"
 #include "feed/shipfeed.h"
+#include "ui/widgets/windowfit.h"
 
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
+#include <QScreen>
+#include <QScrollBar>
+#include <QStyle>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -61,7 +65,10 @@ frmHealth::frmHealth(LinkHealth& health, ShipFeed& feed, QWidget* parent)
     modules_->verticalHeader()->hide();
     modules_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     modules_->setSelectionMode(QAbstractItemView::NoSelection);
+    // Every column as wide as its texts; the window grows to show them all.
+    modules_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     modules_->horizontalHeader()->setStretchLastSection(true);
+    modules_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     auto* busColumn = new QVBoxLayout(busBox);
     busColumn->addLayout(busForm);
     busColumn->addWidget(modules_);
@@ -82,6 +89,7 @@ frmHealth::frmHealth(LinkHealth& health, ShipFeed& feed, QWidget* parent)
     column->addWidget(ctdBox);
 
     feed_ = value("healthFeed");
+    feed_->setWordWrap(true); // a reason the feed cannot send can be long
     feed_->setText(feed.statusText());
     auto* feedForm = new QFormLayout;
     feedForm->addRow(QStringLiteral("Ship feed:"), feed_);
@@ -156,6 +164,28 @@ void frmHealth::refresh() {
     ctdMalformed_->setText(QString::number(health_.ctdMalformed()));
     ctdOverlong_->setText(QString::number(health_.ctdOverlong()));
     ctdAge_->setText(LinkHealth::AgeText(health_.ctdLastRecordTime(), health_.ctdRecordAgeMs()));
+
+    // The table asks for the width of all its columns, so the last is never cut.
+    QHeaderView* header = modules_->horizontalHeader();
+    int need = modules_->frameWidth() * 2;
+    const QFontMetrics fm(modules_->font());
+    const int padding = 2 * modules_->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 12;
+    for (int c = 0; c < modules_->columnCount(); ++c) {
+        int width = header->sectionSizeHint(c);
+        for (int r = 0; r < modules_->rowCount(); ++r)
+            if (const QTableWidgetItem* item = modules_->item(r, c))
+                width = std::max(width, fm.horizontalAdvance(item->text()) + padding);
+        need += width;
+    }
+    if (modules_->verticalScrollBar()->isVisible())
+        need += modules_->verticalScrollBar()->sizeHint().width();
+    // On a screen too narrow for them all, the table scrolls sideways.
+    if (const QScreen* screen = this->screen())
+        need = std::min(need, screen->availableGeometry().width() - 80);
+    if (modules_->minimumWidth() != need)
+        modules_->setMinimumWidth(need);
+    if (isVisible())
+        GrowToContents(this);
 }
 
 } // namespace corvale

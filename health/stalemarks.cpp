@@ -58,6 +58,10 @@ void StaleMarks::markReadout(QWidget* w, bool stale) {
             QPalette muted = w->palette();
             muted.setColor(QPalette::WindowText, kMutedText);
             muted.setColor(QPalette::Text, kMutedText);
+            // A read-out on a button-coloured ground (the input bits in the
+            // toolbar) draws its text in the button text colour.
+            muted.setColor(QPalette::ButtonText, kMutedText);
+            muted.setColor(w->foregroundRole(), kMutedText);
             w->setPalette(muted);
         } else {
             w->setPalette(livePalettes_.take(w));

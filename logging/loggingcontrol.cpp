@@ -1,5 +1,7 @@
 #include "logging/loggingcontrol.h"
 
+#include "ui/widgets/windowfit.h"
+
 #include "core/clock.h"
 #include "core/operator.h"
 #include "core/state.h"
@@ -37,6 +39,7 @@ void LoggingControl::showLogger() {
         connect(dialog_, &frmLogBF2::okPressed, this, [this] { StartAction(); });
         // The close box destroys the window; the next Start Logging makes a new one.
         connect(dialog_, &frmLogBF2::closedByOperator, this, [this] { dialog_.clear(); });
+        CentreOver(dialog_, v_.parentWindow);
     }
     dialog_->show();
     dialog_->raise();
@@ -65,6 +68,16 @@ bool LoggingControl::OpenNewFile(LogFile::Mode mode) {
 
 void LoggingControl::StartAction() {
     frmLogBF2& dialog = *dialog_;
+    const auto interval = dialog.selectedIntervalMs();
+    if (!interval && v_.tmrlogger->interval() <= 0) {
+        // No interval now and none from an earlier start: no record would
+        // ever be written, so nothing starts (no file, no archive) and the
+        // Logger stays open for the choice.
+        op_.message(QStringLiteral("Please enter a time interval for the log file"));
+        panel_.setText(QStringLiteral("Not Logging: no interval chosen"));
+        panel_.showRed();
+        return;
+    }
     if (dialog.optDatafile[1]->isChecked()) {
         LogFile::Mode mode;
         if (dialog.optAppend[0]->isChecked())
@@ -82,7 +95,7 @@ void LoggingControl::StartAction() {
         archive_.close();
     }
 
-    if (const auto interval = dialog.selectedIntervalMs())
+    if (interval)
         v_.tmrlogger->setInterval(*interval);
     else
         op_.message(QStringLiteral("Please enter a time interval for the log file"));

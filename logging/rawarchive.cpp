@@ -306,7 +306,9 @@ bool RawArchive::open(const QString& path, Mode mode, QString* error) {
     }
     if (regular && size == 0) {
         if (const int err = WriteAll(fd, kColumns)) {
+            // An archive that could not start leaves no empty file behind.
             ::close(fd);
+            ::unlink(name.constData());
             return failOpen(err);
         }
         size = kColumns.size();

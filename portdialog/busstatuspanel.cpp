@@ -7,6 +7,9 @@ namespace corvale {
 
 BusStatusPanel::BusStatusPanel(BusSession& bus, StatusPanel panel) : bus_(bus), panel_(panel) {
     connect(&bus_, &BusSession::stateChanged, this, &BusStatusPanel::show);
+    // A port that went away is closed from that moment, as panel 5 says,
+    // even before the boxes of the next poll are answered.
+    connect(&bus_, &BusSession::portLost, this, [this] { show(BusSession::State::Closed); });
 }
 
 void BusStatusPanel::show(BusSession::State state) {

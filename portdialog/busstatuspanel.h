@@ -2,7 +2,8 @@
 // Status-bar panel 4, the DGH port's state, written only here: it follows
 // the bus session. Opened from the port dialog: the settings text beside the
 // green light; closed after a failure: the red light and "Comm port closed".
-// Its tooltip names the device the port number opens.
+// A port that goes away shows as closed at once. Its tooltip names the
+// device the port number opens.
 
 #include "core/bussession.h"
 #include "ui/widgets/statusbar.h"

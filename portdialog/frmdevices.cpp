@@ -3,6 +3,7 @@
 #include "core/portmap.h"
 #include "core/serialdevices.h"
 #include "core/serialport.h"
+#include "ui/widgets/windowfit.h"
 
 #include <QComboBox>
 #include <QFormLayout>
@@ -11,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
@@ -103,6 +105,11 @@ void frmDevices::setByIdFolder(const QString& folder) {
 }
 
 void frmDevices::Refresh() {
+    // A longer text grows the window rather than being cut.
+    const auto grow = qScopeGuard([this] {
+        if (isVisible())
+            GrowToContents(this);
+    });
     const QList<SerialDevice> present = ListSerialDevices(byIdFolder_);
     const auto load = [&](Line& line, const SerialPort& port, const QString& name) {
         const int n = port.portNumber();
@@ -127,6 +134,11 @@ void frmDevices::Refresh() {
 }
 
 void frmDevices::showNow(const Line& line, int portNumber) {
+    // A longer text grows the window rather than being cut.
+    const auto grow = qScopeGuard([this] {
+        if (isVisible())
+            GrowToContents(this);
+    });
     const QString typed = line.path->text().trimmed();
     if (const auto problem = DeviceNameProblem(typed)) {
         line.now->setText(*problem);
@@ -144,6 +156,11 @@ void frmDevices::showNow(const Line& line, int portNumber) {
 }
 
 bool frmDevices::Save() {
+    // A longer text grows the window rather than being cut.
+    const auto grow = qScopeGuard([this] {
+        if (isVisible())
+            GrowToContents(this);
+    });
     const int dghNumber = dghNumber_;
     const int ctdNumber = ctdNumber_;
     const QString dghPath = dgh.path->text().trimmed();

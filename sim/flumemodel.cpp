@@ -164,10 +164,11 @@ double FlumeModel::temperature() const {
 }
 
 double FlumeModel::conductivity() const {
-    // Warmer water conducts better.
-    const double c = 40.0 + (temperature() - 8.0) * 14.0 / 12.0 +
-                     0.5 * Wave(time_, 311, phase_[2]) + condWander_;
-    return std::clamp(c, 40.0, 56.0);
+    // Warmer water conducts better. The whole range stays inside the
+    // station's CTD chart at its start range (44 to 56), so a first run shows it.
+    const double c =
+        46.0 + (temperature() - 8.0) * 8.0 / 12.0 + 0.5 * Wave(time_, 311, phase_[2]) + condWander_;
+    return std::clamp(c, 45.0, 55.0);
 }
 
 double FlumeModel::pressure() const {

@@ -66,7 +66,7 @@ public:
     // Electrode voltage for the present pH at the CTD temperature.
     double phMilliVolts() const;
 
-    double conductivity() const; // mS/cm, 40 to 56
+    double conductivity() const; // mS/cm, 45 to 55
     double temperature() const;  // degrees C, 8 to 20
     double pressure() const;     // dbar, near 10
 

@@ -54,7 +54,10 @@ const char* kDescription =
     "         matching the station's start calibration (slope 4.5, offset 2.5)\n"
     "  Other addresses stay silent; an unknown command gets a \"?\" reply.\n"
     "\n"
-    "CTD: \"conductivity,temperature,pressure\" LF, e.g. 47.123,14.502,10.04\n"
+    "CTD: \"conductivity,temperature,pressure\" LF, e.g. 47.123,14.502,10.04:\n"
+    "  conductivity 45-55 mS/cm (rising with the temperature; inside the station's\n"
+    "  CTD chart at its start range, 44-56), temperature 8-20 C drifting slowly\n"
+    "  around 14, pressure near 10 dbar with the generated waves on it\n"
     "\n"
     "Signals: SIGUSR1 closes the DGH pseudo-terminal, SIGUSR2 the CTD one\n"
     "(a vanished port); the simulator prints \"closed dgh\" / \"closed ctd\".\n"
@@ -71,6 +74,10 @@ const char* kDescription =
     "\"replay end <lines>\", the CTD line goes quiet (or carries the model's\n"
     "records when --ctd-rate was given) and the bus goes on as before, still\n"
     "answering recorded commands with their last recorded replies.\n"
+    "\n"
+    "Exit status: 0 when stopped, 2 for a usage error (an unknown option, a\n"
+    "value out of range, an archive that cannot be read), 1 when the\n"
+    "pseudo-terminals cannot be made.\n"
     "\n"
     "Control lines on standard input, each answered on standard output by one\n"
     "line \"ok <line>\", \"error <why>\" or \"state ...\":\n";
@@ -156,7 +163,25 @@ int main(int argc, char** argv) {
         QStringLiteral("x"), QStringLiteral("1"));
     parser.addOptions({replyDelay, silent, late, lateMs, garbage, parity, ctdRate, ctdCrLf,
                        ctdMalformed, lag, travel, carriage, seed, replay, speed});
-    parser.process(app);
+    // Usage errors exit 2, as the station's do (QCommandLineParser::process
+    // would exit 1).
+    if (!parser.parse(QCoreApplication::arguments())) {
+        Fail(parser.errorText());
+        std::fputs("Try 'corvale-flume-sim --help'.\n", stderr);
+        return 2;
+    }
+    if (parser.isSet(QStringLiteral("help"))) {
+        std::fputs(qPrintable(parser.helpText()), stdout);
+        return 0;
+    }
+    if (parser.isSet(QStringLiteral("version"))) {
+        Say(QStringLiteral("corvale-flume-sim ") + QCoreApplication::applicationVersion());
+        return 0;
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        Fail(QStringLiteral("Unexpected argument '%1'.").arg(parser.positionalArguments()[0]));
+        return 2;
+    }
 
     // Options go through the same words as the control lines, so both are
     // checked alike.

@@ -28,6 +28,8 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QDialog>
+#include <QDir>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QScrollArea>
@@ -308,6 +310,10 @@ void frmMain::markEvent() {
 }
 
 bool frmMain::replayMarksFrom(const QString& archive, QString* error) {
+    return startReplay(archive, error);
+}
+
+bool frmMain::startReplay(const QString& archive, QString* error) {
     QString why;
     const QList<ArchiveEvent> events = RawArchiveReader::readAll(archive, &why);
     if (!why.isEmpty()) {
@@ -316,7 +322,33 @@ bool frmMain::replayMarksFrom(const QString& archive, QString* error) {
         return false;
     }
     replayMarks_ = std::make_unique<ReplayMarks>(events, *marks_);
-    connect(ctd_.get(), &CtdPanel::lineReceived, replayMarks_.get(), &ReplayMarks::lineReceived);
+    ReplayMarks* replay = replayMarks_.get();
+    connect(ctd_.get(), &CtdPanel::lineReceived, replay, &ReplayMarks::lineReceived);
+
+    const QString name = QFileInfo(archive).fileName();
+    setWindowTitle(QStringLiteral("Corvale II - Replay of ") + name);
+    feed_->setReplayRun(true);
+    stationFeed_->setReplay([replay] { return replay->recordedTime(); });
+    if (replayPanel_ == 0)
+        replayPanel_ = StatusBar1->addPanel();
+    const auto show = [this, replay, archive] {
+        const qint64 total = replay->linesRecorded();
+        QString text;
+        if (replay->linesReceived() == 0)
+            text = QStringLiteral("Replay: starts with Enable CTD");
+        else if (replay->ended())
+            text = QStringLiteral("Replay ended (%1 lines)").arg(total);
+        else
+            text = QStringLiteral("Replay: line %1 of %2").arg(replay->linesReceived()).arg(total);
+        StatusBar1->setPanelText(replayPanel_, text);
+        StatusBar1->setPanelToolTip(
+            replayPanel_,
+            QStringLiteral("Replaying %1: recorded data, not live. Recorded time %2.")
+                .arg(QDir::toNativeSeparators(archive),
+                     replay->recordedTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"))));
+    };
+    connect(replay, &ReplayMarks::progressed, this, show);
+    show();
     return true;
 }
 

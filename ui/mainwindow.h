@@ -167,6 +167,13 @@ public:
     // Shows the marks of a raw archive on the charts as its replay arrives
     // on the CTD line; false, with the reason, when it cannot be read.
     bool replayMarksFrom(const QString& archive, QString* error = nullptr);
+    // This run plays the raw archive back (the simulator's --replay): the
+    // title and a status-bar panel say "Replay" and how far it has come, its
+    // marks come back, and the ship feed sends nothing unless the operator
+    // lets this replay out, each sentence then marked as replayed and timed
+    // as recorded. False, with the reason, when the archive cannot be read.
+    bool startReplay(const QString& archive, QString* error = nullptr);
+    bool replaying() const { return replayMarks_ != nullptr; }
     EventMarks& marks() { return *marks_; }
     ShipFeed& feed() { return *feed_; }
     // The link health window (frmHealth); the counters and ages behind it
@@ -240,6 +247,7 @@ private:
     std::unique_ptr<StationFeed> stationFeed_; // what goes on it
     std::unique_ptr<EventMarks> marks_;
     std::unique_ptr<ReplayMarks> replayMarks_;
+    int replayPanel_ = 0; // status-bar panel of the replay, 0 while none
     QPointer<frmFeed> feedWindow_;
     std::unique_ptr<LinkHealth> health_;
     std::unique_ptr<StaleMarks> staleMarks_; // panel 5

@@ -138,3 +138,28 @@ TEST_F(DeviceStore, StableNamesComeFirstEachWithTheDeviceItIsNow) {
     for (const SerialDevice& d : ListSerialDevices(folder.filePath(QStringLiteral("missing"))))
         EXPECT_FALSE(d.stable);
 }
+
+TEST(PermissionAdvice, NamesAGroupOnlyWhenThatGroupOpensTheDevice) {
+    const QString dialout = PermissionAdvice(
+        QStringLiteral("/dev/ttyUSB0"), {QStringLiteral("root"), QStringLiteral("dialout"), 0660});
+    EXPECT_TRUE(dialout.contains(QStringLiteral("\n    sudo usermod -aG dialout $USER\n")))
+        << "the command whole, on a line of its own: " << dialout.toStdString();
+    EXPECT_TRUE(dialout.contains(QStringLiteral("then log out and log in again")));
+
+    const QString rootOnly = PermissionAdvice(
+        QStringLiteral("/dev/ttyUSB0"), {QStringLiteral("root"), QStringLiteral("root"), 0600});
+    EXPECT_FALSE(rootOnly.contains(QStringLiteral("usermod"))) << rootOnly.toStdString();
+    EXPECT_TRUE(
+        rootOnly.startsWith(QStringLiteral("No group that this user could join opens /dev/ttyUSB0 "
+                                           "(owner root, group root, mode 600).")))
+        << rootOnly.toStdString();
+    EXPECT_TRUE(rootOnly.contains(
+        QStringLiteral("\n    KERNEL==\"ttyUSB0\", GROUP=\"dialout\", MODE=\"0660\"\n")));
+    EXPECT_TRUE(rootOnly.contains(QStringLiteral("administrator")));
+    // A group that may only read, and root's own group, are no advice either.
+    for (const DeviceAccess& a :
+         {DeviceAccess{QStringLiteral("root"), QStringLiteral("uucp"), 0640},
+          DeviceAccess{QStringLiteral("root"), QStringLiteral("root"), 0660}})
+        EXPECT_FALSE(
+            PermissionAdvice(QStringLiteral("/dev/ttyS3"), a).contains(QStringLiteral("usermod")));
+}

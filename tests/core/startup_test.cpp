@@ -74,6 +74,27 @@ TEST_F(CommandLine, WhatQtLeavesOverIsReportedWithAPointerToHelp) {
         << "before Qt has taken its options, unknown words are Qt's";
 }
 
+TEST_F(CommandLine, QtsOptionsAreSetAsideSoTheRestIsCheckedBeforeAnyDisplay) {
+    const QStringList args = {QStringLiteral("corvale2"),    QStringLiteral("-platform"),
+                              QStringLiteral("offscreen"),   QStringLiteral("--style=Fusion"),
+                              QStringLiteral("-reverse"),    QStringLiteral("--replay"),
+                              QStringLiteral("run.raw.csv"), QStringLiteral("-qwindowtitle"),
+                              QStringLiteral("x y")};
+    EXPECT_EQ(WithoutQtOptions(args),
+              QStringList({QStringLiteral("corvale2"), QStringLiteral("--replay"),
+                           QStringLiteral("run.raw.csv")}));
+    const StartRequest r = ReadCommandLine(WithoutQtOptions(args), true);
+    EXPECT_EQ(r.action, Action::Run);
+    EXPECT_EQ(r.replayArchive, QStringLiteral("run.raw.csv"));
+    EXPECT_EQ(read({QStringLiteral("--marks"), QStringLiteral("a.csv")}, true).replayArchive,
+              QStringLiteral("a.csv"))
+        << "the older name";
+    EXPECT_EQ(ReadCommandLine(
+                  WithoutQtOptions({QStringLiteral("corvale2"), QStringLiteral("--bogus")}), true)
+                  .action,
+              Action::BadUsage);
+}
+
 TEST(ProgramDataDir, BuildTreeFirstThenTheInstalledFolder) {
     QTemporaryDir root;
     ASSERT_TRUE(root.isValid());

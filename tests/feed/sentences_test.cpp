@@ -2,6 +2,7 @@
 
 #include "core/state.h"
 #include "core/textnum.h"
+#include "ctd/ctdrecord.h"
 #include "tests/support/localeguard.h"
 
 #include <gtest/gtest.h>
@@ -48,7 +49,7 @@ TEST_F(SentencesTest, EverySentenceHasItsDocumentedFormWithAPeriod) {
               QStringLiteral("$CVBUS,2026-12-08T13:40:22.000,1234.5,30,96.12,12,0.5,-12.3,8.0123,"
                              "1,0*22\r\n"));
     EXPECT_EQ(BusSentence(kBusAt, BusCycleFigures{}),
-              QStringLiteral("$CVBUS,2026-12-08T13:40:22.000,,,0,0,0,,,,*20\r\n"))
+              SentenceFrom(QStringLiteral("CVBUS,2026-12-08T13:40:22.000,,,,,,,,,")))
         << "unknown readings leave their fields empty";
 
     EXPECT_EQ(PowerSentence(kActAt, Actuator::Thruster, true),
@@ -73,32 +74,48 @@ TEST_F(SentencesTest, NumbersAreTheStationsWireForm) {
     EXPECT_EQ(SentenceNumber(-qInf()), QString());
 }
 
-TEST_F(SentencesTest, BusReadingsComeFromTheStateAsTheStationKeepsIt) {
+TEST_F(SentencesTest, BusReadingsComeFromTheStateAndAnUnknownReadingIsAnEmptyField) {
     StationState s;
     s.ThrusterRpm = QStringLiteral("1234,5"); // shown in the regional form
     s.WaveRpm = QStringLiteral("30");
     s.ThrusterCurrentReply = QStringLiteral("*+01001.3");
-    s.WaveCurrentReply = QStringLiteral("?01"); // a rejection carries no current
+    s.WaveCurrentReply = QStringLiteral("?01");         // a rejection carries no current
+    s.ProfilerCurrentReply = QStringLiteral("TIMEOUT"); // nor does a bus fault
     s.PhMilliVolts = -12.3;
+    s.PhMilliVoltsKnown = true;
     s.PhValue = 8.0123;
+    s.PhValueKnown = true;
 
     BusCycleFigures r = BusCycleFrom(s, true, std::nullopt);
     EXPECT_EQ(r.thrusterRpm, 1234.5);
     EXPECT_EQ(r.waveRpm, 30);
     EXPECT_EQ(r.thrusterWatts, 96.12);
-    EXPECT_EQ(r.waveWatts, 0);
+    EXPECT_FALSE(r.waveWatts) << "the read-out's 0 is not a measurement";
+    EXPECT_FALSE(r.profilerWatts);
     EXPECT_FALSE(r.ph) << "no pH while pH reading is off";
     EXPECT_FALSE(r.phMilliVolts);
     EXPECT_EQ(r.upAllowed, true);
     EXPECT_FALSE(r.downAllowed);
 
     s.PhReadingEnabled = true;
-    s.CtdConductivity = 45.25;
+    s.ProfilerCurrentReply = QStringLiteral("*+00000.00"); // a real 0 W stays 0
     r = BusCycleFrom(s, false, false);
     EXPECT_EQ(BusSentence(kBusAt, r),
               SentenceFrom(QStringLiteral(
-                  "CVBUS,2026-12-08T13:40:22.000,1234.5,30,96.12,0,0,-12.3,8.0123,0,0")));
-    EXPECT_TRUE(CtdSentence(kAt, s).contains(QStringLiteral(",45.25,0,0,0*")));
+                  "CVBUS,2026-12-08T13:40:22.000,1234.5,30,96.12,,0,-12.3,8.0123,0,0")));
+
+    // Nothing read yet: speeds, watts, pH and permits all empty, none 0.
+    StationState fresh;
+    fresh.PhReadingEnabled = true;
+    EXPECT_EQ(BusSentence(kBusAt, BusCycleFrom(fresh, std::nullopt, std::nullopt)),
+              SentenceFrom(QStringLiteral("CVBUS,2026-12-08T13:40:22.000,,,,,,,,,")));
+
+    // A CTD field never read is empty; salinity needs all three.
+    fresh.CtdConductivity = 45.25;
+    fresh.CtdConductivityKnown = true;
+    EXPECT_TRUE(CtdSentence(kAt, fresh).contains(QStringLiteral(",45.25,,,*")));
+    EXPECT_TRUE(ParseCtdRecord(QStringLiteral("x,12.5,10"), fresh));
+    EXPECT_TRUE(CtdSentence(kAt, fresh).contains(QStringLiteral(",45.25,12.5,10,")));
 }
 
 TEST_F(SentencesTest, ANoteCannotBreakItsSentenceAndReadsBackWhole) {

@@ -222,3 +222,33 @@ TEST_F(StaleMarksTest, HealthWindowCountsWhatThePortDidAndStartsAfreshWithTheSes
 }
 
 } // namespace
+
+TEST_F(StaleMarksTest, TheInputBitsBesideTheToolbarAreDrawnGreyWhenStale) {
+    makeOnBus();
+    main->show();
+    cycle();
+    // The darkest pixel of the read-out as painted.
+    const auto darkest = [this] {
+        const QImage image = main->Label5->grab().toImage();
+        int least = 255;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                least = std::min(least, qGray(image.pixel(x, y)));
+        return least;
+    };
+    ASSERT_FALSE(main->Label5->text().isEmpty());
+    const int live = darkest();
+    Poll(""); // the bus closes
+    EXPECT_TRUE(StaleMarks::ShownStale(main->Label5));
+    EXPECT_GT(darkest(), live + 40) << "painted grey, as the other read-outs";
+}
+
+TEST_F(StaleMarksTest, PanelsFourAndFiveAgreeFromTheMomentThePortIsLost) {
+    makeOnBus();
+    cycle();
+    bus.vanish(); // before any poll has met the closed port and its boxes
+    EXPECT_TRUE(op.messages.isEmpty());
+    EXPECT_EQ(main->StatusBar1->panelText(4), QStringLiteral("Comm port closed"));
+    EXPECT_EQ(main->StatusBar1->panelPicturePath(4), red());
+    EXPECT_TRUE(panel5().startsWith(QStringLiteral("Bus closed"))) << panel5().toStdString();
+}

@@ -8,7 +8,9 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <csignal>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 using namespace corvale;
 
@@ -205,4 +207,24 @@ TEST_F(RawArchiveFile, SyncsWithinASecondButNotPerLine) {
     EXPECT_LE(syncs, 2);
     QTest::qWait(RawArchive::kSyncIntervalMs + 200);
     EXPECT_EQ(archive.syncCount(), syncs);
+}
+
+TEST_F(RawArchiveFile, AnArchiveThatCannotWriteItsColumnLineLeavesNoFile) {
+    // No room for a single byte, as on a full disk (EFBIG instead of ENOSPC).
+    struct rlimit old {};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit none = old;
+    none.rlim_cur = 0;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &none), 0);
+    RawArchive archive;
+    QString error;
+    const bool opened = archive.open(path, RawArchive::Mode::Overwrite, &error);
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+
+    EXPECT_FALSE(opened);
+    EXPECT_TRUE(error.startsWith(QStringLiteral("Cannot open raw archive ") + path))
+        << error.toStdString();
+    EXPECT_FALSE(QFile::exists(path)) << "no empty file left behind";
 }

@@ -123,24 +123,33 @@ TEST_F(LoggerTest, HalfSecondEntryUsesTheRegionalDecimalSeparator) {
     EXPECT_EQ(last, QStringLiteral("0,5"));
 }
 
-TEST_F(LoggerTest, FirstOkWithNoSaveAndNoIntervalWarnsThenLogsNothing) {
+TEST_F(LoggerTest, FirstOkWithNoIntervalWarnsAndStartsNothing) {
     frmLogBF2& dialog = openLogger();
     dialog.cmdExit->click();
 
     ASSERT_EQ(op.messages.size(), 1);
     EXPECT_EQ(op.messages[0].text, QStringLiteral("Please enter a time interval for the log file"));
     EXPECT_EQ(op.messages[0].caption, QStringLiteral("Corvale2"));
-    EXPECT_FALSE(dialog.isVisible());
-    EXPECT_NE(logger(), nullptr) << "OK hides the window, it does not destroy it";
-    expectLoggingState();
-    EXPECT_EQ(main->StatusBar1->panelText(1), QString());
-
-    // Enabled, but with no interval it never ticks; a tick anyway writes nowhere.
-    EXPECT_TRUE(main->tmrlogger.isEnabled());
+    EXPECT_TRUE(dialog.isVisible()) << "left open for the choice";
+    // Not logging, and panel 1 says so: no green light for a log that never writes.
+    EXPECT_TRUE(main->mnuStart->isEnabled());
+    EXPECT_FALSE(main->mnuStop->isEnabled());
+    EXPECT_EQ(main->StatusBar1->panelText(1), QStringLiteral("Not Logging: no interval chosen"));
+    EXPECT_EQ(main->StatusBar1->panelPicturePath(1), red());
     EXPECT_FALSE(main->tmrlogger.isTicking());
-    EXPECT_TRUE(main->tmrlogger.fire());
-    EXPECT_EQ(op.messages.size(), 1);
-    EXPECT_EQ(QDir(programDir.path()).entryList(QDir::Files).size(), 0);
+
+    // Write to File with the raw archive, still no interval: neither file is made.
+    const QString file = programDir.filePath(QStringLiteral("flume.csv"));
+    op.fileAnswers.push_back(file);
+    dialog.optDatafile[1]->click();
+    dialog.cmdSelect->click();
+    dialog.optAppend[1]->click();
+    dialog.chkRawArchive->setChecked(true);
+    dialog.cmdExit->click();
+    EXPECT_EQ(op.messages.size(), 2);
+    EXPECT_FALSE(QFileInfo::exists(file));
+    EXPECT_FALSE(QFileInfo::exists(file + QStringLiteral(".raw.csv")));
+    EXPECT_TRUE(main->mnuStart->isEnabled());
 }
 
 TEST_F(LoggerTest, WriteToFileKeepsOkDisabledUntilSelectFileGivesAName) {

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Builds the Debian package from a build tree, takes it apart as an
-# installer would, and checks its files, its declared dependencies and that
-# the station it holds answers --version without a display.
+# Builds the Debian package from a build tree, has Debian's checker (lintian)
+# look at it and fails on any error it reports, takes it apart as an
+# installer would, and checks its files, its declared dependencies, that
+# the station it holds answers --version without a display and that the
+# demo launcher runs the station on the simulator with settings of its own.
 #   package_test.sh BUILD_DIR VERSION DATA_FROM_BIN
 set -euo pipefail
 build="$1"
@@ -26,17 +28,29 @@ echo "package: $(basename "$deb")"
 # Exactly these files, no stray build or test output.
 expected="./usr/bin/corvale-flume-sim
 ./usr/bin/corvale2
+./usr/bin/corvale2-demo
+./usr/share/applications/corvale2-demo.desktop
 ./usr/share/applications/corvale2.desktop
 ./usr/share/corvale2/icons/greenlight.bmp
 ./usr/share/corvale2/icons/redlight.bmp
-./usr/share/doc/corvale2/LICENSE
 ./usr/share/doc/corvale2/README.md
-./usr/share/icons/hicolor/scalable/apps/corvale2.svg"
+./usr/share/doc/corvale2/changelog.gz
+./usr/share/doc/corvale2/copyright
+./usr/share/icons/hicolor/scalable/apps/corvale2.svg
+./usr/share/man/man1/corvale-flume-sim.1.gz
+./usr/share/man/man1/corvale2-demo.1.gz
+./usr/share/man/man1/corvale2.1.gz"
 actual="$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { print $NF }' | sort)"
 if [ "$actual" != "$expected" ]; then
   diff <(echo "$expected") <(echo "$actual") >&2 || true
   fail "file list differs (< expected, > in the package)"
 fi
+
+# Debian's checker: any error fails the package (warnings are shown).
+command -v lintian >/dev/null || fail "lintian is not installed (scripts/setup --test installs it)"
+lintian --fail-on error "$deb" >"$work/lintian.log" 2>&1 ||
+  { cat "$work/lintian.log" >&2; fail "lintian reports errors"; }
+sed 's/^/lintian: /' "$work/lintian.log"
 
 # The control file: name, version, architecture, and the run-time packages
 # of every library the two programs link.
@@ -75,4 +89,31 @@ got="$(run "$root/usr/bin/corvale2" --version)" || fail "corvale2 --version fail
 [ "$got" = "Corvale2 $version" ] || fail "corvale2 --version said '$got'"
 run "$root/usr/bin/corvale2" --help | grep -q -- '--version' || fail "corvale2 --help lists no --version"
 run "$root/usr/bin/corvale-flume-sim" --help >/dev/null || fail "corvale-flume-sim --help failed"
+for p in corvale2 corvale-flume-sim; do
+  file -b "$root/usr/bin/$p" | grep -q ', stripped' || fail "$p is not stripped"
+done
+for p in corvale2 corvale-flume-sim corvale2-demo; do
+  zcat "$root/usr/share/man/man1/$p.1.gz" | grep -q "^$p \\\\- " || fail "no manual page NAME for $p"
+done
+
+# The demo: the simulator's two lines in a settings folder of its own, the
+# user's own settings untouched; a signal ends the station and the simulator.
+demo="$root/usr/bin/corvale2-demo"
+grep -qx 'Exec=corvale2-demo' "$root/usr/share/applications/corvale2-demo.desktop" ||
+  fail "no desktop entry starts corvale2-demo"
+run "$demo" --help | grep -q 'corvale2-demo' || fail "corvale2-demo --help failed"
+mkdir -p "$work/home"
+HOME="$work/home" XDG_STATE_HOME="$work/state" XDG_CONFIG_HOME="$work/home/.config" \
+  QT_QPA_PLATFORM=offscreen "$demo" >"$work/demo.log" 2>&1 &
+demo_pid=$!
+conf="$work/state/corvale2-demo/config/Corvale/Corvale.conf"
+for _ in $(seq 200); do
+  grep -q '^COM5=/dev/pts/' "$conf" 2>/dev/null && break
+  sleep 0.05
+done
+sleep 0.5
+kill -TERM "$demo_pid"
+wait "$demo_pid" || true
+grep -q '^COM4=/dev/pts/' "$conf" || { cat "$work/demo.log" >&2; fail "the demo mapped no simulator bus"; }
+[ ! -e "$work/home/.config/Corvale" ] || fail "the demo touched the user's own settings"
 echo "ok: $got"

@@ -246,7 +246,7 @@ TEST_F(CtdLine, RecordsArriveThroughTheReceiveEvent) {
         ASSERT_EQ(f.size(), 3) << line.constData();
         bool ok = false;
         const double c = f[0].toDouble(&ok);
-        EXPECT_TRUE(ok && c >= 40 && c <= 56) << line.constData();
+        EXPECT_TRUE(ok && c >= 44 && c <= 56) << line.constData();
         const double t = f[1].toDouble(&ok);
         EXPECT_TRUE(ok && t >= 8 && t <= 20) << line.constData();
         const double p = f[2].toDouble(&ok);

@@ -9,7 +9,13 @@ namespace corvale {
 StationStatusBar::StationStatusBar(int panels, QWidget* parent) : QStatusBar(parent) {
     setObjectName(QStringLiteral("StatusBar1"));
     setSizeGripEnabled(false);
-    for (int n = 1; n <= std::max(1, panels); ++n) {
+    for (int n = 1; n <= std::max(1, panels); ++n)
+        addPanel();
+}
+
+int StationStatusBar::addPanel() {
+    const int n = int(panels_.size()) + 1;
+    {
         auto* box = new QFrame(this);
         box->setFrameShape(QFrame::StyledPanel);
         box->setFrameShadow(QFrame::Sunken);
@@ -26,6 +32,7 @@ StationStatusBar::StationStatusBar(int panels, QWidget* parent) : QStatusBar(par
         addWidget(box, 1);
         panels_.append(panel);
     }
+    return n;
 }
 
 QString StationStatusBar::panelText(int n) const {

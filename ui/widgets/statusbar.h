@@ -1,6 +1,7 @@
 #pragma once
 // StatusBar1: panels numbered from 1, each with a text and a picture.
-// Panel 1 logging state, 2 and 3 cursor readout, 4 DGH port state.
+// Panel 1 logging state, 2 and 3 cursor readout, 4 DGH port state, 5 link
+// health; in a replay, 6 the replay's progress.
 
 #include <QStatusBar>
 
@@ -19,6 +20,8 @@ public:
     bool setPanelPicture(int n, const QString& path);
     QString panelPicturePath(int n) const; // last picture loaded, empty if none
     int panelCount() const;
+    // One more panel after the last; its number.
+    int addPanel();
     void setPanelToolTip(int n, const QString& tip);
 
 private:
