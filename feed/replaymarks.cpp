@@ -2,19 +2,60 @@
 
 #include "feed/eventmarks.h"
 
+#include <QElapsedTimer>
+
 namespace corvale {
 
-ReplayMarks::ReplayMarks(const QList<ArchiveEvent>& events, EventMarks& marks) : target_(marks) {
-    qint64 lines = 0;
-    for (const ArchiveEvent& e : events) {
-        if (e.source == ArchiveEvent::Source::Ctd) {
+namespace {
+constexpr int kSliceMs = 15; // a turn of the event loop stays within a frame
+}
+
+ReplayMarks::ReplayMarks(EventMarks& marks) : target_(marks) {
+    slice_.setInterval(0);
+    connect(&slice_, &QTimer::timeout, this, [this] {
+        if (!scan(kSliceMs))
+            slice_.stop();
+    });
+}
+
+bool ReplayMarks::open(const QString& path, QString* error) {
+    if (!reader_.open(path, error))
+        return false;
+    scanning_ = true;
+    if (scan(kSliceMs))
+        slice_.start();
+    return true;
+}
+
+void ReplayMarks::finishScan() {
+    slice_.stop();
+    while (scan(1000)) {
+    }
+}
+
+bool ReplayMarks::scan(int budgetMs) {
+    if (!scanning_)
+        return false;
+    QElapsedTimer spent;
+    spent.start();
+    ArchiveEntry e;
+    for (int n = 0;; ++n) {
+        if ((n & 1023) == 1023 && spent.elapsed() >= budgetMs)
+            return true;
+        if (!reader_.next(e))
+            break;
+        if (e.event.source == ArchiveEvent::Source::Ctd) {
             // The pieces of an endless line are one line on the wire.
-            if (e.status != CtdLineStatus::Partial)
-                ++lines;
-        } else if (e.source == ArchiveEvent::Source::Mark) {
-            marks_.append({lines, e.mark, QString::fromUtf8(e.data)});
+            if (e.event.status != CtdLineStatus::Partial)
+                ++archiveLines_;
+        } else if (e.event.source == ArchiveEvent::Source::Mark) {
+            marks_.append({archiveLines_, e.event.mark, QString::fromUtf8(e.event.data)});
+            showDue();
         }
     }
+    scanning_ = false;
+    emit scanned(reader_.damageReport());
+    return false;
 }
 
 void ReplayMarks::lineReceived() {
