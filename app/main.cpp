@@ -4,6 +4,7 @@
 #include "core/clock.h"
 #include "core/qtserialport.h"
 #include "core/startup.h"
+#include "review/frmreview.h"
 #include "ui/mainwindow.h"
 #include "ui/qtoperator.h"
 #include "ui/windowgeometry.h"
@@ -42,6 +43,20 @@ int main(int argc, char** argv) {
     const StartRequest request = ReadCommandLine(QApplication::arguments(), true);
     if (request.action != StartRequest::Action::Run)
         return Answer(request);
+
+    if (!request.reviewArchive.isEmpty()) {
+        // Review reads files only: no port, no bus, no feed.
+        QtOperator op;
+        frmReview review(op);
+        op.setParentWidget(&review);
+        QString error;
+        if (!review.open(request.reviewArchive, &error)) {
+            op.message(error);
+            return 1;
+        }
+        review.show();
+        return app.exec();
+    }
 
     QtSerialPort dgh(4, QStringLiteral("19200,n,8,1"));
     QtSerialPort ctd(5, QStringLiteral("9600,n,8,1"));

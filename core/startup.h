@@ -14,6 +14,9 @@ struct StartRequest {
     // --marks FILE: a raw archive whose event marks go on the charts again
     // as its replay reaches them.
     QString marksArchive;
+    // --review FILE: a raw archive to review in a window of its own; no
+    // port is opened.
+    QString reviewArchive;
 };
 
 // Reads the station's own options, --help (-h) and --version (-v), from the

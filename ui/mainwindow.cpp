@@ -22,6 +22,7 @@
 #include "logging/loggingcontrol.h"
 #include "portdialog/busstatuspanel.h"
 #include "portdialog/frmdevices.h"
+#include "review/frmreview.h"
 #include "ui/widgets/knob.h"
 #include "ui/widgets/statusbar.h"
 
@@ -233,6 +234,7 @@ void frmMain::wireMenus() {
     connect(mnuDevices, &QAction::triggered, this, &frmMain::showDevices);
     connect(mnuAbout, &QAction::triggered, this, &frmMain::showAbout);
     connect(mnuMark, &QAction::triggered, this, &frmMain::markEvent);
+    connect(mnuReview, &QAction::triggered, this, &frmMain::showReview);
     connect(mnuFeed, &QAction::triggered, this, &frmMain::showFeed);
     connect(mnuHealth, &QAction::triggered, this, &frmMain::showHealth);
 }
@@ -311,16 +313,36 @@ void frmMain::markEvent() {
 }
 
 bool frmMain::replayMarksFrom(const QString& archive, QString* error) {
-    QString why;
-    const QList<ArchiveEvent> events = RawArchiveReader::readAll(archive, &why);
-    if (!why.isEmpty()) {
-        if (error)
-            *error = why;
+    auto marks = std::make_unique<ReplayMarks>(*marks_);
+    connect(marks.get(), &ReplayMarks::scanned, this, [this, archive](const QString& damage) {
+        if (!damage.isEmpty())
+            platform_.operatorUi.message(QStringLiteral("Marks of %1: %2").arg(archive, damage));
+    });
+    if (!marks->open(archive, error))
         return false;
-    }
-    replayMarks_ = std::make_unique<ReplayMarks>(events, *marks_);
+    replayMarks_ = std::move(marks);
     connect(ctd_.get(), &CtdPanel::lineReceived, replayMarks_.get(), &ReplayMarks::lineReceived);
     return true;
+}
+
+bool frmMain::replayMarksScanned() const {
+    return replayMarks_ && !replayMarks_->scanning();
+}
+
+void frmMain::showReview() {
+    const QString path = platform_.operatorUi.openFileName(
+        QStringLiteral("Raw archives (*.raw.csv)|*.raw.csv|All Files (*.*)|*.*"), QString());
+    if (path.isEmpty())
+        return;
+    auto* review = new frmReview(platform_.operatorUi, this);
+    review->setAttribute(Qt::WA_DeleteOnClose);
+    QString error;
+    if (!review->open(path, &error)) {
+        delete review;
+        platform_.operatorUi.message(error);
+        return;
+    }
+    review->show();
 }
 
 void frmMain::showFeed() {

@@ -142,6 +142,7 @@ public:
     QAction* mnuCalValues = nullptr;
     QAction* mnuDGHcomm = nullptr;
     QAction* mnuMark = nullptr;
+    QAction* mnuReview = nullptr;
     QAction* mnuFeed = nullptr;
     QAction* mnuDevices = nullptr;
     QAction* mnuHealth = nullptr;
@@ -167,6 +168,11 @@ public:
     // Shows the marks of a raw archive on the charts as its replay arrives
     // on the CTD line; false, with the reason, when it cannot be read.
     bool replayMarksFrom(const QString& archive, QString* error = nullptr);
+    // The archive of --marks has been read to its end.
+    bool replayMarksScanned() const;
+    // "Review Session...": asks for a raw archive and opens it in a review
+    // window of its own (a child of this window, deleted when closed).
+    void showReview();
     EventMarks& marks() { return *marks_; }
     ShipFeed& feed() { return *feed_; }
     // The link health window (frmHealth); the counters and ages behind it
