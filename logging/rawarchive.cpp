@@ -135,6 +135,8 @@ QByteArray EscapeArchiveField(const QByteArray& bytes, bool kindField) {
 }
 
 std::optional<QByteArray> UnescapeArchiveField(const QByteArray& text) {
+    if (!text.contains('\\'))
+        return QByteArray(text.constData(), text.size()); // a copy: text may be raw data
     QByteArray out;
     out.reserve(text.size());
     for (qsizetype i = 0; i < text.size(); ++i) {

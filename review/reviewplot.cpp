@@ -70,14 +70,38 @@ void DetailLevels::visible(double x0, double x1, int buckets, QVector<QCPGraphDa
             out.append(QCPGraphData(x[i], y[i]));
         return;
     }
+    // Runs that fall in one column become one minimum and one maximum.
     const Level& l = levels_[level - 1];
-    out.reserve(int(2 * (count / run + 2)));
+    out.reserve(2 * buckets + 4);
+    const double perColumn = (x1 - x0) / buckets;
+    long long column = std::numeric_limits<long long>::min();
+    double firstX = 0, lastX = 0;
+    float lo = kNoValue, hi = kNoValue;
+    const auto flush = [&] {
+        if (column == std::numeric_limits<long long>::min())
+            return;
+        out.append(QCPGraphData(firstX, lo));
+        out.append(QCPGraphData(lastX, hi));
+    };
     for (std::size_t j = i0 / run; j * run < i1 && j < l.min.size(); ++j) {
         const std::size_t first = j * run;
         const std::size_t last = std::min(x.size() - 1, first + run - 1);
-        out.append(QCPGraphData(x[first], l.min[j]));
-        out.append(QCPGraphData(x[last], l.max[j]));
+        const auto c = static_cast<long long>(std::floor((x[first] - x0) / perColumn));
+        if (c != column) {
+            flush();
+            column = c;
+            firstX = x[first];
+            lo = l.min[j];
+            hi = l.max[j];
+        } else {
+            if (!std::isnan(l.min[j]))
+                lo = std::isnan(lo) ? l.min[j] : std::min(lo, l.min[j]);
+            if (!std::isnan(l.max[j]))
+                hi = std::isnan(hi) ? l.max[j] : std::max(hi, l.max[j]);
+        }
+        lastX = x[last];
     }
+    flush();
 }
 
 // Spans, marks and the cursor, drawn over every panel.
@@ -105,16 +129,18 @@ protected:
                 painter->fillRect(QRectF(a - 1, r.top(), std::max(2.0, b - a + 2), r.height()),
                                   s->color);
             }
-            painter->setPen(QPen(QColor(200, 30, 30), 1, Qt::DashLine));
+            // Solid: a dashed line per mark costs more than all the series.
+            const QPen markPen(QColor(200, 30, 30, 160), 1);
+            painter->setPen(markPen);
+            double labelEnd = -1e9; // a label that would overlap the one before is left out
             for (const PlotMark& m : plot_->marks_) {
                 if (m.x < from || m.x > to)
                     continue;
                 const double px = x->coordToPixel(m.x);
                 painter->drawLine(QPointF(px, r.top()), QPointF(px, r.bottom()));
-                if (&p == &plot_->panels_.front()) {
-                    painter->setPen(QColor(200, 30, 30));
+                if (&p == &plot_->panels_.front() && px > labelEnd) {
                     painter->drawText(QPointF(px + 3, r.top() + 12), m.label);
-                    painter->setPen(QPen(QColor(200, 30, 30), 1, Qt::DashLine));
+                    labelEnd = px + 3 + painter->fontMetrics().horizontalAdvance(m.label) + 4;
                 }
             }
             if (!std::isnan(plot_->cursorX_)) {
@@ -139,6 +165,8 @@ ReviewPlot::ReviewPlot(QWidget* parent) : QCustomPlot(parent) {
     overlay_->setLayer(QStringLiteral("overlay"));
     setInteractions(QCP::iRangeDrag | QCP::iRangeZoom);
     setNoAntialiasingOnDrag(true);
+    // Two points a column: antialiasing would only blur them, at a cost.
+    setNotAntialiasedElements(QCP::aePlottables);
     connect(this, &QCustomPlot::beforeReplot, this, &ReviewPlot::refresh);
 }
 
