@@ -103,10 +103,16 @@ int main(int argc, char** argv) {
         Say(stderr, QStringLiteral("corvale-export: ") + error);
         return 1;
     }
-    Say(stdout, QStringLiteral("Wrote %1: %2 CTD rows, %3 log records, %4 marks.")
-                    .arg(parser.value(out))
-                    .arg(session.ctd.size())
-                    .arg(session.log.size())
-                    .arg(session.marks.size()));
+    if (format == QLatin1String("netcdf"))
+        Say(stdout, QStringLiteral("Wrote %1: %2 CTD rows, %3 log records, %4 marks.")
+                        .arg(parser.value(out))
+                        .arg(session.ctd.size())
+                        .arg(session.log.size())
+                        .arg(session.marks.size()));
+    else
+        Say(stdout, QStringLiteral("Wrote %1: %2 CTD rows, %3 marks.")
+                        .arg(parser.value(out))
+                        .arg(session.ctd.size())
+                        .arg(session.marks.size()));
     return 0;
 }

@@ -153,9 +153,7 @@ QList<Quantity> CtdQuantities(const Session& s) {
         {"temperature", "degree_Celsius", "sea_water_temperature", "sea water temperature",
          r.temperature, r.flag},
         {"pressure", "dbar", "sea_water_pressure", "sea water pressure", r.pressure, r.flag},
-        {"salinity", "1", "sea_water_practical_salinity",
-         "sea water practical salinity (PSS-78, from the CTD's conductivity, temperature and "
-         "pressure)",
+        {"salinity", "1", "sea_water_practical_salinity", "sea water practical salinity (PSS-78)",
          r.salinity, r.salinityFlag},
     };
 }

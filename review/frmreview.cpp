@@ -207,7 +207,7 @@ void frmReview::showSession() {
         if (!damaged)
             malformed += span.lines;
         spans.append({span.fromMs / 1000.0, span.toMs / 1000.0,
-                      damaged ? QColor(230, 60, 60, 70) : QColor(240, 170, 40, 70)});
+                      damaged ? QColor(130, 60, 170, 80) : QColor(240, 170, 40, 70)});
     }
     plot_->setSpans(spans);
 

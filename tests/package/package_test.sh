@@ -24,7 +24,8 @@ deb="${debs[0]}"
 echo "package: $(basename "$deb")"
 
 # Exactly these files, no stray build or test output.
-expected="./usr/bin/corvale-flume-sim
+expected="./usr/bin/corvale-export
+./usr/bin/corvale-flume-sim
 ./usr/bin/corvale2
 ./usr/share/applications/corvale2.desktop
 ./usr/share/corvale2/icons/greenlight.bmp
@@ -49,7 +50,7 @@ depends="$(field Depends)"
 echo "depends: $depends"
 names="$(tr ',' '\n' <<<"$depends" | awk '{ print $1 }')"
 for p in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libqt6serialport6 \
-  libqcustomplot2.1-qt6; do
+  libqcustomplot2.1-qt6 libnetcdf19; do
   grep -qxF "$p" <<<"$names" || fail "Depends lacks $p"
 done
 # No development package is needed at run time.
@@ -75,4 +76,5 @@ got="$(run "$root/usr/bin/corvale2" --version)" || fail "corvale2 --version fail
 [ "$got" = "Corvale2 $version" ] || fail "corvale2 --version said '$got'"
 run "$root/usr/bin/corvale2" --help | grep -q -- '--version' || fail "corvale2 --help lists no --version"
 run "$root/usr/bin/corvale-flume-sim" --help >/dev/null || fail "corvale-flume-sim --help failed"
+run "$root/usr/bin/corvale-export" --help | grep -q -- '--utc-offset' || fail "corvale-export --help failed"
 echo "ok: $got"
