@@ -13,6 +13,8 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDateTime>
+#include <QFile>
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
@@ -149,4 +151,60 @@ TEST(ReviewOnTheSimulator, EveryRecordIsReviewedAndExportedToNetcdfAndCsv) {
     const QByteArray bytes = f.readAll();
     EXPECT_EQ(bytes.count('\n'), sent + 1); // the header row and one row per record
     EXPECT_TRUE(bytes.contains("\"wave run 3, calm\""));
+}
+
+TEST(ExportCommand, SaysHowTimesWithoutAnOffsetWereReadAndRefusesWhatIsNoArchive) {
+    QTemporaryDir dir;
+    const QString archive = dir.filePath(QStringLiteral("old.csv.raw.csv"));
+    {
+        QFile f(archive);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("time,source,kind,data\n"
+                "2026-12-08T14:07:09.000,CTD,OK,47.1,14.5,10\n"
+                "2026-12-08T14:07:09.041,CTD,OK,47.2,14.5,10\n");
+    }
+    const QString nc = dir.filePath(QStringLiteral("old.nc"));
+    const auto exportTo = [&](const QStringList& extra, QString* err) {
+        QProcess p;
+        p.start(QStringLiteral(CORVALE_EXPORT_PATH),
+                QStringList{archive, QStringLiteral("--to"), QStringLiteral("netcdf"),
+                            QStringLiteral("-o"), nc} +
+                    extra);
+        p.waitForFinished(30000);
+        *err = QString::fromLocal8Bit(p.readAllStandardError());
+        return p.exitCode();
+    };
+    QString err;
+    ASSERT_EQ(exportTo({}, &err), 0) << err.toStdString();
+    EXPECT_TRUE(err.contains(QStringLiteral("2 of 2 archive lines carry no UTC offset; they were "
+                                            "read in this machine's time zone")))
+        << err.toStdString();
+    EXPECT_TRUE(RunProgram(QStringLiteral("ncdump"), {QStringLiteral("-h"), nc})
+                    .contains(QStringLiteral("were read in this machine\\'s time zone")));
+    ASSERT_EQ(exportTo({QStringLiteral("--utc-offset"), QStringLiteral("-03:30")}, &err), 0);
+    EXPECT_TRUE(err.contains(QStringLiteral("they were read as UTC-03:30."))) << err.toStdString();
+    const QString dump =
+        RunProgram(QStringLiteral("ncdump"), {QStringLiteral("-v"), QStringLiteral("time"), nc});
+    // 14:07:09 at UTC-03:30 is 17:37:09 UTC.
+    const double at =
+        QDateTime(QDate(2026, 12, 8), QTime(17, 37, 9), Qt::UTC).toMSecsSinceEpoch() / 1000.0;
+    EXPECT_TRUE(dump.contains(QString::number(at, 'f', 0))) << dump.toStdString();
+
+    QFile notes(dir.filePath(QStringLiteral("notes.txt")));
+    ASSERT_TRUE(notes.open(QIODevice::WriteOnly));
+    notes.write("dear diary\n");
+    notes.close();
+    QProcess p;
+    p.start(QStringLiteral(CORVALE_EXPORT_PATH),
+            {notes.fileName(), QStringLiteral("--to"), QStringLiteral("csv"), QStringLiteral("-o"),
+             dir.filePath(QStringLiteral("x.csv"))});
+    p.waitForFinished(30000);
+    EXPECT_EQ(p.exitCode(), 1);
+    EXPECT_EQ(p.readAllStandardError().count('\n'), 1);
+    EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("x.csv"))));
+    p.start(QStringLiteral(CORVALE_EXPORT_PATH),
+            {archive, QStringLiteral("--to"), QStringLiteral("xlsx"), QStringLiteral("-o"),
+             dir.filePath(QStringLiteral("x.xlsx"))});
+    p.waitForFinished(30000);
+    EXPECT_EQ(p.exitCode(), 2);
 }
