@@ -11,6 +11,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QSplitter>
 #include <QVBoxLayout>
@@ -26,6 +27,7 @@ const struct {
 } kSpeeds[] = {{"1x", 1}, {"10x", 10}, {"60x", 60}, {"600x", 600}, {"3600x", 3600}};
 constexpr int kDefaultSpeed = 2;
 constexpr int kPlayTickMs = 40;
+constexpr qint64 kShowProgressFrom = 16 << 20; // bytes
 
 QString Value(double v, const char* unit) {
     if (std::isnan(v))
@@ -136,8 +138,24 @@ void frmReview::wire() {
 bool frmReview::open(const QString& archivePath, QString* error) {
     pause();
     Session loaded;
-    if (!LoadSession(archivePath, {}, loaded, error))
+    SessionOptions options;
+    // A long session takes seconds to read: say so while it does.
+    std::unique_ptr<QProgressDialog> reading;
+    if (QFileInfo(archivePath).size() > kShowProgressFrom) {
+        reading = std::make_unique<QProgressDialog>(
+            QStringLiteral("Reading %1...").arg(QFileInfo(archivePath).fileName()), QString(), 0,
+            100, isVisible() ? this : parentWidget());
+        reading->setObjectName(QStringLiteral("dlgReading"));
+        reading->setWindowTitle(QStringLiteral("Review Session"));
+        reading->setWindowModality(Qt::ApplicationModal);
+        reading->setMinimumDuration(0);
+        options.progress = [&reading](double share) {
+            reading->setValue(static_cast<int>(share * 100));
+        };
+    }
+    if (!LoadSession(archivePath, options, loaded, error))
         return false;
+    reading.reset();
     session_ = std::move(loaded);
     showSession();
     return true;

@@ -7,6 +7,7 @@
 #include "review/reviewplot.h"
 #include "tests/support/mainwindow_fixture.h"
 
+#include <QImage>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
@@ -73,6 +74,12 @@ TEST_F(ReviewTest, ASessionOpensWithEveryRecordAndMark) {
     review->plot()->replot();
     EXPECT_GT(review->plot()->drawnPoints(), 0);
     EXPECT_LE(review->plot()->drawnPoints(), 4 * kRecords);
+    // "Export Picture..." writes the visible charts.
+    const QString picture = dir.filePath(QStringLiteral("session.png"));
+    op.fileAnswers.push_back(picture);
+    review->findChild<QPushButton*>(QStringLiteral("cmdExportPicture"))->click();
+    EXPECT_FALSE(QImage(picture).isNull());
+    EXPECT_TRUE(op.messages.isEmpty());
 }
 
 TEST_F(ReviewTest, AMarkInTheListMovesTheChartsToIt) {
