@@ -4,7 +4,8 @@
 #include "core/clock.h"
 #include "core/qtserialport.h"
 #include "core/startup.h"
-#include "logging/rawarchive.h"
+#include "logging/archivereader.h"
+#include "review/frmreview.h"
 #include "ui/mainwindow.h"
 #include "ui/qtoperator.h"
 #include "ui/windowgeometry.h"
@@ -47,11 +48,15 @@ int main(int argc, char** argv) {
         if (request.action != StartRequest::Action::Run)
             return Answer(request);
         replayArchive = request.replayArchive;
-        QString why;
-        RawArchiveReader archive;
-        if (!replayArchive.isEmpty() && !archive.open(replayArchive, &why)) {
-            std::fprintf(stderr, "corvale2: %s\n", qPrintable(why));
-            return kUsageExit;
+        // An archive named on the command line that cannot be read is a
+        // usage error, said before any window opens.
+        for (const QString& path : {replayArchive, request.reviewArchive}) {
+            QString why;
+            ArchiveReader archive;
+            if (!path.isEmpty() && !archive.open(path, &why)) {
+                std::fprintf(stderr, "corvale2: %s\n", qPrintable(why));
+                return kUsageExit;
+            }
         }
     }
     QApplication app(argc, argv);
@@ -59,6 +64,20 @@ int main(int argc, char** argv) {
     const StartRequest request = ReadCommandLine(QApplication::arguments(), true);
     if (request.action != StartRequest::Action::Run)
         return Answer(request);
+
+    if (!request.reviewArchive.isEmpty()) {
+        // Review reads files only: no port, no bus, no feed.
+        QtOperator op;
+        frmReview review(op);
+        op.setParentWidget(&review);
+        QString error;
+        if (!review.open(request.reviewArchive, &error)) {
+            op.message(error);
+            return 1;
+        }
+        review.show();
+        return app.exec();
+    }
 
     QtSerialPort dgh(4, QStringLiteral("19200,n,8,1"));
     QtSerialPort ctd(5, QStringLiteral("9600,n,8,1"));

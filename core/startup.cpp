@@ -41,12 +41,18 @@ StartRequest ReadCommandLine(const QStringList& arguments, bool strict) {
     parser.addOption(showVersion);
     parser.addOption(replay);
     parser.addOption(marks);
+    const QCommandLineOption review(
+        QStringLiteral("review"),
+        QStringLiteral("Opens a recorded session (a raw archive and the log beside it) for "
+                       "review, without opening any port."),
+        QStringLiteral("archive"));
+    parser.addOption(review);
 
     const bool parsed = parser.parse(arguments);
     if (parser.isSet(help))
-        return {StartRequest::Action::Help, parser.helpText(), {}};
+        return {StartRequest::Action::Help, parser.helpText(), {}, {}};
     if (parser.isSet(showVersion))
-        return {StartRequest::Action::Version, name + QLatin1Char(' ') + version + '\n', {}};
+        return {StartRequest::Action::Version, name + QLatin1Char(' ') + version + '\n', {}, {}};
     if (!strict)
         return {};
     QString complaint;
@@ -58,11 +64,13 @@ StartRequest ReadCommandLine(const QStringList& arguments, bool strict) {
     if (complaint.isEmpty()) {
         StartRequest run;
         run.replayArchive = parser.isSet(replay) ? parser.value(replay) : parser.value(marks);
+        run.reviewArchive = parser.value(review);
         return run;
     }
     const QString program = arguments.isEmpty() ? name : QFileInfo(arguments.first()).fileName();
     return {StartRequest::Action::BadUsage,
             QStringLiteral("%1: %2\nTry '%1 --help'.\n").arg(program, complaint),
+            {},
             {}};
 }
 

@@ -14,6 +14,9 @@ struct StartRequest {
     // --replay FILE (or its older name --marks FILE): this run plays the raw
     // archive back through the simulator.
     QString replayArchive;
+    // --review FILE: a raw archive to review in a window of its own; no
+    // port is opened.
+    QString reviewArchive;
 };
 
 // The exit status of a usage error (an unknown option, an archive that

@@ -13,7 +13,6 @@ namespace corvale {
 namespace {
 
 const QByteArray kColumns = "time,source,kind,data\n";
-constexpr qsizetype kTimeLength = 23; // 2026-12-08T14:07:09.123
 
 QString Reason(int err) {
     return QString::fromLocal8Bit(std::strerror(err));
@@ -33,42 +32,18 @@ const char* StatusWord(CtdLineStatus status) {
     return "MALFORMED";
 }
 
-std::optional<CtdLineStatus> StatusOf(const QByteArray& word) {
-    for (const CtdLineStatus s : {CtdLineStatus::Ok, CtdLineStatus::Malformed,
-                                  CtdLineStatus::Overlong, CtdLineStatus::Partial}) {
-        if (word == StatusWord(s))
-            return s;
-    }
-    return std::nullopt;
-}
-
+// The local time with its offset from UTC, so that it names one instant
+// across a clock change.
 QByteArray TimeText(const QDateTime& time) {
     const QDate d = time.date();
     const QTime t = time.time();
-    char text[40];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d.%03d", d.year(), d.month(),
-                  d.day(), t.hour(), t.minute(), t.second(), t.msec());
-    return QByteArray(text, kTimeLength);
-}
-
-std::optional<QDateTime> ParseTime(const QByteArray& text) {
-    if (text.size() != kTimeLength)
-        return std::nullopt;
-    const auto number = [&](int from, int length) {
-        int v = 0;
-        for (int i = from; i < from + length; ++i) {
-            if (text[i] < '0' || text[i] > '9')
-                return -1;
-            v = v * 10 + (text[i] - '0');
-        }
-        return v;
-    };
-    const QDate date(number(0, 4), number(5, 2), number(8, 2));
-    const QTime time(number(11, 2), number(14, 2), number(17, 2), number(20, 3));
-    if (text[4] != '-' || text[7] != '-' || text[10] != 'T' || text[13] != ':' || text[16] != ':' ||
-        text[19] != '.' || !date.isValid() || !time.isValid())
-        return std::nullopt;
-    return QDateTime(date, time);
+    const int offset = time.offsetFromUtc();
+    const int minutes = (offset < 0 ? -offset : offset) / 60;
+    char text[48];
+    const int n = std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d.%03d%c%02d:%02d",
+                                d.year(), d.month(), d.day(), t.hour(), t.minute(), t.second(),
+                                t.msec(), offset < 0 ? '-' : '+', minutes / 60, minutes % 60);
+    return QByteArray(text, n);
 }
 
 int HexDigit(char c) {
@@ -160,6 +135,8 @@ QByteArray EscapeArchiveField(const QByteArray& bytes, bool kindField) {
 }
 
 std::optional<QByteArray> UnescapeArchiveField(const QByteArray& text) {
+    if (!text.contains('\\'))
+        return QByteArray(text.constData(), text.size()); // a copy: text may be raw data
     QByteArray out;
     out.reserve(text.size());
     for (qsizetype i = 0; i < text.size(); ++i) {
@@ -219,47 +196,6 @@ QByteArray FormatArchiveLine(const ArchiveEvent& e) {
     line += EscapeArchiveField(e.data);
     line += '\n';
     return line;
-}
-
-std::optional<ArchiveEvent> ParseArchiveLine(const QByteArray& input) {
-    QByteArray line = input;
-    if (line.endsWith('\n'))
-        line.chop(1);
-    const qsizetype a = line.indexOf(',');
-    const qsizetype b = a < 0 ? -1 : line.indexOf(',', a + 1);
-    const qsizetype c = b < 0 ? -1 : line.indexOf(',', b + 1);
-    if (c < 0)
-        return std::nullopt;
-    const auto time = ParseTime(line.left(a));
-    const QByteArray source = line.mid(a + 1, b - a - 1);
-    const QByteArray kind = line.mid(b + 1, c - b - 1);
-    const auto data = UnescapeArchiveField(line.mid(c + 1));
-    if (!time || !data)
-        return std::nullopt;
-    ArchiveEvent e;
-    e.time = *time;
-    e.data = *data;
-    if (source == "CTD") {
-        const auto status = StatusOf(kind);
-        if (!status)
-            return std::nullopt;
-        e.status = *status;
-    } else if (source == "DGH") {
-        const auto command = UnescapeArchiveField(kind);
-        if (!command)
-            return std::nullopt;
-        e.source = ArchiveEvent::Source::Dgh;
-        e.command = *command;
-    } else if (source == "MARK") {
-        bool ok = false;
-        e.source = ArchiveEvent::Source::Mark;
-        e.mark = kind.toInt(&ok);
-        if (!ok)
-            return std::nullopt;
-    } else {
-        return std::nullopt;
-    }
-    return e;
 }
 
 RawArchive::RawArchive(QObject* parent) : QObject(parent) {
@@ -401,41 +337,6 @@ void RawArchive::fail(int err) {
     dirty_ = false;
     syncTimer_.stop();
     emit failed(QStringLiteral("Cannot write to raw archive %1: %2").arg(path_, Reason(err)));
-}
-
-bool RawArchiveReader::open(const QString& path, QString* error) {
-    file_.close();
-    file_.setFileName(path);
-    skipped_ = 0;
-    if (file_.open(QIODevice::ReadOnly))
-        return true;
-    if (error)
-        *error = QStringLiteral("Cannot read raw archive %1: %2").arg(path, file_.errorString());
-    return false;
-}
-
-std::optional<ArchiveEvent> RawArchiveReader::next() {
-    while (file_.isOpen() && !file_.atEnd()) {
-        const QByteArray line = file_.readLine();
-        if (!line.endsWith('\n'))
-            break; // an unfinished write
-        if (line == kColumns)
-            continue;
-        if (auto event = ParseArchiveLine(line))
-            return event;
-        ++skipped_;
-    }
-    return std::nullopt;
-}
-
-QList<ArchiveEvent> RawArchiveReader::readAll(const QString& path, QString* error) {
-    RawArchiveReader reader;
-    QList<ArchiveEvent> events;
-    if (!reader.open(path, error))
-        return events;
-    while (auto e = reader.next())
-        events << *e;
-    return events;
 }
 
 } // namespace corvale

@@ -3,12 +3,14 @@
 // text file beside the log. The format:
 //
 //   time,source,kind,data
-//   2026-12-08T14:07:09.123,CTD,OK,47.123,14.502,10.04
-//   2026-12-08T14:07:09.160,CTD,MALFORMED,4#.123,14.502,10.04
-//   2026-12-08T14:07:09.402,DGH,$1RD\r,*+00012.34\r
-//   2026-12-08T14:07:10.000,MARK,3,wave run 3
+//   2026-12-08T14:07:09.123+01:00,CTD,OK,47.123,14.502,10.04
+//   2026-12-08T14:07:09.160+01:00,CTD,MALFORMED,4#.123,14.502,10.04
+//   2026-12-08T14:07:09.402+01:00,DGH,$1RD\r,*+00012.34\r
+//   2026-12-08T14:07:10.000+01:00,MARK,3,wave run 3
 //
-// time is the local date and time of receipt to the millisecond; source is
+// time is the local date and time of receipt to the millisecond with its
+// offset from UTC (archives written before offsets were kept have none; the
+// reader, archivereader.h, takes both); source is
 // CTD, DGH or MARK. For CTD, kind is OK, MALFORMED, OVERLONG or PARTIAL and
 // data the line's bytes without its line feed. For DGH, kind is the command
 // as sent and data the bytes received in its reply window (empty when none
@@ -59,7 +61,8 @@ std::optional<QByteArray> UnescapeArchiveField(const QByteArray& text);
 // One event as its line, line feed included.
 QByteArray FormatArchiveLine(const ArchiveEvent& event);
 // One line (with or without its line feed) as an event; nullopt for the
-// column names and for anything that is not an event.
+// column names and for anything that is not exactly an event. Defined with
+// the reader (archivereader.cpp).
 std::optional<ArchiveEvent> ParseArchiveLine(const QByteArray& line);
 
 // Writes the archive. Each event goes to the operating system in one write
@@ -114,22 +117,6 @@ private:
     QElapsedTimer dirtySince_;
     QTimer syncTimer_;
     int syncs_ = 0;
-};
-
-// Reads an archive event by event. Unparsable lines and the column names
-// are skipped (and counted); a last line without its line feed is ignored.
-class RawArchiveReader {
-public:
-    bool open(const QString& path, QString* error = nullptr);
-    std::optional<ArchiveEvent> next();
-    int skipped() const { return skipped_; }
-
-    // The whole archive at once, for tests and small files.
-    static QList<ArchiveEvent> readAll(const QString& path, QString* error = nullptr);
-
-private:
-    QFile file_;
-    int skipped_ = 0;
 };
 
 } // namespace corvale

@@ -57,9 +57,10 @@ bool ArchiveReplay::open(const QString& path, QString* error) {
 
 ArchiveReplay::Placed* ArchiveReplay::peek() {
     if (!next_ && !ended_) {
-        if (std::optional<ArchiveEvent> e = reader_.next()) {
-            const qint64 at = pacer_.place(e->time.toMSecsSinceEpoch());
-            next_ = Placed{std::move(*e), at};
+        ArchiveEntry e;
+        if (reader_.next(e)) {
+            const qint64 at = pacer_.place(e.utcMs);
+            next_ = Placed{std::move(e.event), at};
         } else {
             ended_ = true;
         }

@@ -3,7 +3,7 @@
 // modules' recorded replies to answer the bus with. Times are passed in as
 // milliseconds of the caller's clock, so the pacing runs against any clock.
 
-#include "logging/rawarchive.h"
+#include "logging/archivereader.h"
 
 #include <QByteArray>
 #include <QHash>
@@ -73,7 +73,7 @@ public:
     // Every event consumed and every CTD line handed out.
     bool finished();
     int ctdSent() const { return ctdSent_; }
-    int skipped() const { return reader_.skipped(); }
+    qint64 skipped() const { return reader_.damaged(); }
 
 private:
     struct Placed {
@@ -87,7 +87,7 @@ private:
     static QByteArray key(const QByteArray& command);
 
     ReplayPacer pacer_;
-    RawArchiveReader reader_;
+    ArchiveReader reader_;
     std::optional<Placed> next_;
     bool ended_ = false;
     QByteArray dueCtd_;

@@ -22,6 +22,7 @@
 #include "logging/loggingcontrol.h"
 #include "portdialog/busstatuspanel.h"
 #include "portdialog/frmdevices.h"
+#include "review/frmreview.h"
 #include "ui/widgets/knob.h"
 #include "ui/widgets/statusbar.h"
 
@@ -232,6 +233,7 @@ void frmMain::wireMenus() {
     connect(mnuDevices, &QAction::triggered, this, &frmMain::showDevices);
     connect(mnuAbout, &QAction::triggered, this, &frmMain::showAbout);
     connect(mnuMark, &QAction::triggered, this, &frmMain::markEvent);
+    connect(mnuReview, &QAction::triggered, this, &frmMain::showReview);
     connect(mnuFeed, &QAction::triggered, this, &frmMain::showFeed);
     connect(mnuHealth, &QAction::triggered, this, &frmMain::showHealth);
 }
@@ -314,14 +316,14 @@ bool frmMain::replayMarksFrom(const QString& archive, QString* error) {
 }
 
 bool frmMain::startReplay(const QString& archive, QString* error) {
-    QString why;
-    const QList<ArchiveEvent> events = RawArchiveReader::readAll(archive, &why);
-    if (!why.isEmpty()) {
-        if (error)
-            *error = why;
+    auto marks = std::make_unique<ReplayMarks>(*marks_);
+    connect(marks.get(), &ReplayMarks::scanned, this, [this, archive](const QString& damage) {
+        if (!damage.isEmpty())
+            sink_.message(QStringLiteral("Marks of %1: %2").arg(archive, damage));
+    });
+    if (!marks->open(archive, error))
         return false;
-    }
-    replayMarks_ = std::make_unique<ReplayMarks>(events, *marks_);
+    replayMarks_ = std::move(marks);
     ReplayMarks* replay = replayMarks_.get();
     connect(ctd_.get(), &CtdPanel::lineReceived, replay, &ReplayMarks::lineReceived);
 
@@ -348,8 +350,29 @@ bool frmMain::startReplay(const QString& archive, QString* error) {
                      replay->recordedTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"))));
     };
     connect(replay, &ReplayMarks::progressed, this, show);
+    connect(replay, &ReplayMarks::scanned, this, show);
     show();
     return true;
+}
+
+bool frmMain::replayMarksScanned() const {
+    return replayMarks_ && !replayMarks_->scanning();
+}
+
+void frmMain::showReview() {
+    const QString path = sink_.openFileName(
+        QStringLiteral("Raw archives (*.raw.csv)|*.raw.csv|All Files (*.*)|*.*"), QString());
+    if (path.isEmpty())
+        return;
+    auto* review = new frmReview(sink_, this);
+    review->setAttribute(Qt::WA_DeleteOnClose);
+    QString error;
+    if (!review->open(path, &error)) {
+        delete review;
+        sink_.message(error);
+        return;
+    }
+    review->show();
 }
 
 void frmMain::showFeed() {

@@ -142,6 +142,7 @@ public:
     QAction* mnuCalValues = nullptr;
     QAction* mnuDGHcomm = nullptr;
     QAction* mnuMark = nullptr;
+    QAction* mnuReview = nullptr;
     QAction* mnuFeed = nullptr;
     QAction* mnuDevices = nullptr;
     QAction* mnuHealth = nullptr;
@@ -174,6 +175,11 @@ public:
     // as recorded. False, with the reason, when the archive cannot be read.
     bool startReplay(const QString& archive, QString* error = nullptr);
     bool replaying() const { return replayMarks_ != nullptr; }
+    // The archive of --marks has been read to its end.
+    bool replayMarksScanned() const;
+    // "Review Session...": asks for a raw archive and opens it in a review
+    // window of its own (a child of this window, deleted when closed).
+    void showReview();
     EventMarks& marks() { return *marks_; }
     ShipFeed& feed() { return *feed_; }
     // The link health window (frmHealth); the counters and ages behind it

@@ -124,6 +124,7 @@ void frmMain::buildMenus() {
     mnuStop = item(mnuLogging, "mnuStop", "Stop Logging");
     mnuStop->setEnabled(false);
     mnuMark = item(mnuLogging, "mnuMark", "Mark Event...");
+    mnuReview = item(mnuLogging, "mnuReview", "Review Session...");
     mnuCalibration = menu("mnuCalibration", "Calibration");
     mnuCalValues = item(mnuCalibration, "mnuCalValues", "Enter Calibration values");
     mnuComms = menu("mnuComms", "Communications");

@@ -11,6 +11,7 @@
 #include "feed/frmmark.h"
 #include "feed/sentences.h"
 #include "feed/shipfeed.h"
+#include "logging/archivereader.h"
 #include "logging/frmlogbf2.h"
 #include "logging/rawarchive.h"
 #include "tests/support/feedlistener.h"
@@ -101,7 +102,7 @@ TEST(RecordingOnTheSimulator, TheArchiveHoldsEveryRecordAndItsReplayGivesTheSame
         live = *seen;
 
         QString error;
-        events = RawArchiveReader::readAll(RawArchivePath(log), &error);
+        events = ArchiveReader::readAll(RawArchivePath(log), &error);
         ASSERT_TRUE(error.isEmpty()) << error.toStdString();
     }
     QList<Reading> archived;

@@ -8,10 +8,12 @@
 #include "feed/shipfeed.h"
 #include "logging/rawarchive.h"
 #include "tests/support/feedlistener.h"
+
 #include "tests/support/mainwindow_fixture.h"
 #include "ui/widgets/statusbar.h"
 #include "ui/widgets/stripchart.h"
 #include "ui/widgets/togglebutton.h"
+#include <QFile>
 
 #include <QCheckBox>
 #include <QSettings>
@@ -160,4 +162,28 @@ TEST_F(StationTest, AReplaySaysHowFarItHasComeAndWhenItHasEnded) {
     EXPECT_EQ(main->StatusBar1->panelText(6), QStringLiteral("Replay ended (160 lines)"));
     EXPECT_EQ(main->CWGraph2->marks().size(), 2);
     EXPECT_TRUE(main->windowTitle().endsWith(QStringLiteral("Replay of run1.csv.raw.csv")));
+TEST_F(StationTest, ADamagedArchivesMarksStillReturnAndItsSkippedLinesAreNamedOnce) {
+    make();
+    const QString path = programDir.filePath(QStringLiteral("run.csv.raw.csv"));
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("time,source,kind,data\n"
+                "2026-12-08T14:07:09.000+01:00,CTD,OK,44.1,12.0,10.0\n"
+                "2026-12-08T14:07:09.010+01:00,MARK,1,start\n"
+                "2O26-12-08T14:07:09.020+01:00,MARK,9,a year that is no number\n"
+                "2026-12-08T14:07:09.030+01:00,CTD,OK,44.2,12.0,10.0\n"
+                "2026-12-08T14:07:09.040+01:00,MARK,2\0junk,after a NUL\n",
+                285);
+    }
+    ASSERT_TRUE(main->replayMarksFrom(path));
+    EXPECT_TRUE(main->replayMarksScanned()); // a short archive is read at once
+    ASSERT_EQ(op.messages.size(), 1);
+    EXPECT_EQ(op.messages[0].text,
+              QStringLiteral("Marks of %1: Skipped 2 damaged lines (lines 4 and 6).").arg(path));
+    main->cwCTDflag->setValue(true);
+    ctd.deliver("44.1,12.0,10.0\n");
+    ctd.deliver("44.2,12.0,10.0\n");
+    ASSERT_EQ(main->CWGraph1->marks().size(), 1);
+    EXPECT_EQ(main->CWGraph1->marks()[0].label, QStringLiteral("1 start"));
 }

@@ -2,6 +2,7 @@
 // (column names, an unfinished line cut off, append and overwrite), a
 // failing disk reported once, and syncing that is not per line.
 
+#include "logging/archivereader.h"
 #include "logging/rawarchive.h"
 
 #include <QFile>
@@ -16,8 +17,9 @@ using namespace corvale;
 
 namespace {
 
+// An hour east of UTC, whatever the machine's zone.
 QDateTime At(int ms) {
-    return QDateTime(QDate(2026, 12, 8), QTime(14, 7, 9)).addMSecs(ms);
+    return QDateTime(QDate(2026, 12, 8), QTime(14, 7, 9), Qt::OffsetFromUTC, 3600).addMSecs(ms);
 }
 
 QByteArray EveryByte() {
@@ -64,17 +66,17 @@ struct RawArchiveFile : ::testing::Test {
 
 TEST(RawArchiveFormat, LinesReadAsDocumented) {
     EXPECT_EQ(FormatArchiveLine(Ctd(123, "47.123,14.502,10.04", CtdLineStatus::Ok)),
-              "2026-12-08T14:07:09.123,CTD,OK,47.123,14.502,10.04\n");
+              "2026-12-08T14:07:09.123+01:00,CTD,OK,47.123,14.502,10.04\n");
     EXPECT_EQ(FormatArchiveLine(Dgh(402, "$1RD\r", "*+00012.34\r")),
-              "2026-12-08T14:07:09.402,DGH,$1RD\\r,*+00012.34\\r\n");
+              "2026-12-08T14:07:09.402+01:00,DGH,$1RD\\r,*+00012.34\\r\n");
     EXPECT_EQ(FormatArchiveLine(Ctd(5, "a\"b\\c\tz\x7f\xb5", CtdLineStatus::Malformed)),
-              "2026-12-08T14:07:09.005,CTD,MALFORMED,a\\x22b\\\\c\\tz\\x7F\\xB5\n");
+              "2026-12-08T14:07:09.005+01:00,CTD,MALFORMED,a\\x22b\\\\c\\tz\\x7F\\xB5\n");
     ArchiveEvent mark;
     mark.time = At(1000);
     mark.source = ArchiveEvent::Source::Mark;
     mark.mark = 3;
     mark.data = "wave run 3";
-    EXPECT_EQ(FormatArchiveLine(mark), "2026-12-08T14:07:10.000,MARK,3,wave run 3\n");
+    EXPECT_EQ(FormatArchiveLine(mark), "2026-12-08T14:07:10.000+01:00,MARK,3,wave run 3\n");
 }
 
 TEST(RawArchiveFormat, BrokenLinesAreRejected) {
@@ -83,8 +85,33 @@ TEST(RawArchiveFormat, BrokenLinesAreRejected) {
           "2026-12-08 14:07:09.123,CTD,OK,x", "2026-13-08T14:07:09.123,CTD,OK,x",
           "2026-12-08T14:07:09.123,CTD,FINE,x", "2026-12-08T14:07:09.123,XYZ,OK,x",
           "2026-12-08T14:07:09.123,MARK,three,x", "2026-12-08T14:07:09.123,CTD,OK,bad\\q",
-          "2026-12-08T14:07:09.123,CTD,OK,cut\\x4", "2026-12-08T14:07:09.123,CTD,OK,cut\\"})
+          "2026-12-08T14:07:09.123,CTD,OK,cut\\x4", "2026-12-08T14:07:09.123,CTD,OK,cut\\",
+          "2O26-12-08T14:07:09.123,CTD,OK,x", "-026-12-08T14:07:09.123,CTD,OK,x", // no made-up year
+          "2026-12-08T14:07:09.123+1:00,CTD,OK,x", "2026-12-08T14:07:09.123+01:00x,CTD,OK,x",
+          "2026-12-08T14:07:09.123,MARK,+3,x", "2026-12-08T14:07:09.123,MARK, 3,x"})
         EXPECT_FALSE(ParseArchiveLine(line).has_value()) << line;
+    // A mark number followed by a NUL and junk.
+    EXPECT_FALSE(ParseArchiveLine(QByteArray("2026-12-08T14:07:09.123,MARK,3\0junk,x", 37)));
+}
+
+TEST(RawArchiveFormat, TimesWithAndWithoutTheirOffsetNameTheirInstant) {
+    const auto utc = [](const char* line, std::optional<int> assumed = std::nullopt) {
+        const QByteArray l(line);
+        const auto e = ParseArchiveEntry(l.begin(), l.end(), assumed);
+        return e ? e->utcMs : -1;
+    };
+    const qint64 at =
+        QDateTime(QDate(2026, 12, 8), QTime(13, 7, 9, 123), Qt::UTC).toMSecsSinceEpoch();
+    EXPECT_EQ(utc("2026-12-08T14:07:09.123+01:00,CTD,OK,1,2,3"), at);
+    EXPECT_EQ(utc("2026-12-08T08:37:09.123-04:30,CTD,OK,1,2,3"), at);
+    EXPECT_EQ(utc("2026-12-08T13:07:09.123Z,CTD,OK,1,2,3"), at);
+    EXPECT_EQ(utc("2026-12-08T14:07:09.123,CTD,OK,1,2,3", 3600), at);
+    const QByteArray unzoned = "2026-12-08T14:07:09.123,CTD,OK,1,2,3";
+    const auto local = ParseArchiveEntry(unzoned.begin(), unzoned.end());
+    ASSERT_TRUE(local);
+    EXPECT_FALSE(local->zoned);
+    EXPECT_EQ(local->utcMs,
+              QDateTime(QDate(2026, 12, 8), QTime(14, 7, 9, 123)).toMSecsSinceEpoch());
 }
 
 TEST_F(RawArchiveFile, EveryEventReadsBackByteForByteOneLineEach) {
@@ -118,31 +145,50 @@ TEST_F(RawArchiveFile, EveryEventReadsBackByteForByteOneLineEach) {
         ASSERT_TRUE(c == '\n' || (c >= 0x20 && c <= 0x7e)) << int(c);
     // Every line splits into exactly four fields at its first three commas.
     for (const QByteArray& line : bytes.chopped(1).split('\n').mid(1))
-        EXPECT_TRUE(line.mid(24).startsWith("CTD,") || line.mid(24).startsWith("DGH,") ||
-                    line.mid(24).startsWith("MARK,"));
+        EXPECT_TRUE(line.mid(30).startsWith("CTD,") || line.mid(30).startsWith("DGH,") ||
+                    line.mid(30).startsWith("MARK,"));
 
     QString error;
-    const QList<ArchiveEvent> read = RawArchiveReader::readAll(path, &error);
+    const QList<ArchiveEvent> read = ArchiveReader::readAll(path, &error);
     EXPECT_TRUE(error.isEmpty());
     EXPECT_EQ(read, events);
 }
 
-TEST_F(RawArchiveFile, AReaderSkipsNoiseAndTheUnfinishedLastLine) {
+TEST_F(RawArchiveFile, AReaderCountsDamageAndRefusesWhatIsNoArchive) {
     WriteFile(path, "time,source,kind,data\n"
-                    "2026-12-08T14:07:09.000,CTD,OK,1,2,3\n"
+                    "2026-12-08T14:07:09.000+01:00,CTD,OK,1,2,3\n"
                     "garbage\n"
                     "2026-12-08T14:07:09.041,CTD,OK,4,5,6\n"
+                    "2X26-12-08T14:07:09.050,MARK,3,x\n"
                     "2026-12-08T14:07:09.083,CTD,OK,7,8");
-    RawArchiveReader reader;
+    ArchiveReader reader;
     ASSERT_TRUE(reader.open(path));
-    EXPECT_EQ(reader.next()->data, "1,2,3");
-    EXPECT_EQ(reader.next()->data, "4,5,6");
-    EXPECT_FALSE(reader.next().has_value());
-    EXPECT_EQ(reader.skipped(), 1);
+    ArchiveEntry e;
+    ASSERT_TRUE(reader.next(e));
+    EXPECT_EQ(e.event.data, "1,2,3");
+    EXPECT_TRUE(e.zoned);
+    EXPECT_EQ(e.lineNumber, 2);
+    ASSERT_TRUE(reader.next(e));
+    EXPECT_EQ(e.event.data, "4,5,6");
+    EXPECT_FALSE(e.zoned);
+    EXPECT_FALSE(reader.next(e));
+    EXPECT_EQ(reader.damaged(), 2);
+    EXPECT_EQ(reader.damagedLines(), (QList<qint64>{3, 5}));
+    EXPECT_TRUE(reader.unfinishedTail());
+    EXPECT_EQ(reader.unzoned(), 1);
+    EXPECT_EQ(reader.damageReport(), QStringLiteral("Skipped 2 damaged lines (lines 3 and 5). The "
+                                                    "last line is unfinished and was left out."));
 
     QString error;
     EXPECT_FALSE(reader.open(dir.filePath(QStringLiteral("missing")), &error));
-    EXPECT_TRUE(error.startsWith(QStringLiteral("Cannot read raw archive "))) << qPrintable(error);
+    EXPECT_TRUE(error.startsWith(QStringLiteral("Cannot read "))) << qPrintable(error);
+    for (const QByteArray& bytes : {QByteArray(), QByteArray("Field(0)= time\r\n1,2,3\r\n"),
+                                    QByteArray("\x89PNG\r\n\x1a\n\0\0")}) {
+        WriteFile(path, bytes);
+        EXPECT_FALSE(reader.open(path, &error));
+        EXPECT_TRUE(error.contains(QStringLiteral(" is not a raw archive of the station")))
+            << qPrintable(error);
+    }
 }
 
 TEST_F(RawArchiveFile, AppendCutsAnUnfinishedLineAndOverwriteStartsAfresh) {
@@ -155,7 +201,7 @@ TEST_F(RawArchiveFile, AppendCutsAnUnfinishedLineAndOverwriteStartsAfresh) {
     archive.close();
     EXPECT_EQ(ReadFile(path).toStdString(), "time,source,kind,data\n"
                                             "2026-12-08T14:07:09.000,CTD,OK,1,2,3\n"
-                                            "2026-12-08T14:07:09.050,CTD,OK,9,9,9\n");
+                                            "2026-12-08T14:07:09.050+01:00,CTD,OK,9,9,9\n");
 
     ASSERT_TRUE(archive.open(path, RawArchive::Mode::Overwrite));
     archive.close();

@@ -26,7 +26,8 @@ deb="${debs[0]}"
 echo "package: $(basename "$deb")"
 
 # Exactly these files, no stray build or test output.
-expected="./usr/bin/corvale-flume-sim
+expected="./usr/bin/corvale-export
+./usr/bin/corvale-flume-sim
 ./usr/bin/corvale2
 ./usr/bin/corvale2-demo
 ./usr/share/applications/corvale2-demo.desktop
@@ -37,6 +38,7 @@ expected="./usr/bin/corvale-flume-sim
 ./usr/share/doc/corvale2/changelog.gz
 ./usr/share/doc/corvale2/copyright
 ./usr/share/icons/hicolor/scalable/apps/corvale2.svg
+./usr/share/man/man1/corvale-export.1.gz
 ./usr/share/man/man1/corvale-flume-sim.1.gz
 ./usr/share/man/man1/corvale2-demo.1.gz
 ./usr/share/man/man1/corvale2.1.gz"
@@ -63,7 +65,7 @@ depends="$(field Depends)"
 echo "depends: $depends"
 names="$(tr ',' '\n' <<<"$depends" | awk '{ print $1 }')"
 for p in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libqt6serialport6 \
-  libqcustomplot2.1-qt6; do
+  libqcustomplot2.1-qt6 libnetcdf19; do
   grep -qxF "$p" <<<"$names" || fail "Depends lacks $p"
 done
 # No development package is needed at run time.
@@ -89,10 +91,11 @@ got="$(run "$root/usr/bin/corvale2" --version)" || fail "corvale2 --version fail
 [ "$got" = "Corvale2 $version" ] || fail "corvale2 --version said '$got'"
 run "$root/usr/bin/corvale2" --help | grep -q -- '--version' || fail "corvale2 --help lists no --version"
 run "$root/usr/bin/corvale-flume-sim" --help >/dev/null || fail "corvale-flume-sim --help failed"
-for p in corvale2 corvale-flume-sim; do
+run "$root/usr/bin/corvale-export" --help | grep -q -- '--utc-offset' || fail "corvale-export --help failed"
+for p in corvale2 corvale-flume-sim corvale-export; do
   file -b "$root/usr/bin/$p" | grep -q ', stripped' || fail "$p is not stripped"
 done
-for p in corvale2 corvale-flume-sim corvale2-demo; do
+for p in corvale2 corvale-flume-sim corvale-export corvale2-demo; do
   zcat "$root/usr/share/man/man1/$p.1.gz" | grep -q "^$p \\\\- " || fail "no manual page NAME for $p"
 done
 

@@ -8,6 +8,7 @@
 #include "core/qtserialport.h"
 #include "core/state.h"
 #include "ctd/ctdrecord.h"
+#include "logging/archivereader.h"
 #include "logging/rawarchive.h"
 #include "tests/support/fakes.h"
 #include "tests/support/simprocess.h"
@@ -208,7 +209,7 @@ TEST(ArchiveChain, ASessionArchivedFromTheSimulatorReplaysToTheSameReadings) {
 
     // Every line once, in order, in the archive.
     QList<QByteArray> archived;
-    for (const ArchiveEvent& e : RawArchiveReader::readAll(path))
+    for (const ArchiveEvent& e : ArchiveReader::readAll(path))
         archived << e.data;
     EXPECT_EQ(archived, recorded.lines);
 
