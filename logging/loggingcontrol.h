@@ -56,6 +56,7 @@ signals:
 private:
     void StartAction();
     void LoggerTick();
+    void recordFailed(const QString& error);
     bool OpenNewFile(LogFile::Mode mode);
     void OpenArchive(LogFile::Mode mode);
 
