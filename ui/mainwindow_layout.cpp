@@ -44,6 +44,9 @@ QGroupBox* Readout(const QString& caption, const QString& labelName, const QStri
     label = new QLabel(text, frame);
     label->setObjectName(labelName);
     label->setAlignment(Qt::AlignCenter);
+    // Opaque: a new reading (24 a second from the CTD) repaints the label
+    // alone, not the frame and the window behind it.
+    label->setAutoFillBackground(true);
     QFont font = label->font();
     font.setPointSizeF(font.pointSizeF() * 1.4);
     font.setBold(true);
