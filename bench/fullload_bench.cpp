@@ -423,6 +423,8 @@ CORVALE_WRAP(_ZN7corvale11StationFeed8busCycleEv, (void* self), (self))
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    // A preloaded slowsync library is for this process, not the simulator's.
+    qunsetenv("LD_PRELOAD");
     QStandardPaths::setTestModeEnabled(true);
     BenchApplication app(argc, argv);
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
