@@ -15,7 +15,8 @@
 //      points of the archive and the feed are wrapped at link time (see
 //      CMakeLists.txt). Taking the time costs a little, so this stretch
 //      reads somewhat above stretch 2; what no part claims is the event
-//      loop's own share (waiting, dispatch), painting apart.
+//      loop's own share (waiting, dispatch); the painting and layout of the
+//      widgets no part claims are counted apart.
 //
 // The same source builds against an earlier tree, so one run can put two
 // builds side by side (bench/fullload_compare.sh). With the slowsync library
@@ -78,7 +79,7 @@ const char* const kPartNames[kParts] = {"bus session and readings",
                                         "logging",
                                         "raw archive and feed",
                                         "stale marks and health",
-                                        "painting the rest of the window",
+                                        "painting and layout of the rest of the window",
                                         "event loop itself"};
 
 double ThreadCpuSeconds() {
@@ -216,7 +217,8 @@ public:
         if (!accounting.here())
             return QApplication::notify(receiver, event);
         int part = parts.of(receiver);
-        if (part < 0 && (event->type() == QEvent::Paint || event->type() == QEvent::UpdateRequest))
+        if (part < 0 && (event->type() == QEvent::Paint || event->type() == QEvent::UpdateRequest ||
+                         event->type() == QEvent::LayoutRequest))
             part = Paint;
         accounting.begin(part);
         const bool result = QApplication::notify(receiver, event);
