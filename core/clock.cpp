@@ -1,6 +1,8 @@
 #include "core/clock.h"
 
+#include <QTimeZone>
 #include <QTimer>
+#include <algorithm>
 #include <cerrno>
 #include <ctime>
 
@@ -30,8 +32,34 @@ void RealClock::sleepUntil(std::int32_t tick) {
     }
 }
 
+void LocalTimeCache::lookUp(qint64 ms) {
+    ++lookups_;
+    const QDateTime at = QDateTime::fromMSecsSinceEpoch(ms, Qt::UTC);
+    const QTimeZone zone = QTimeZone::systemTimeZone();
+    qint64 until = ms + kZoneRecheckMs;
+    if (zone.isValid()) {
+        offsetSeconds_ = zone.offsetFromUtc(at);
+        if (zone.hasTransitions()) {
+            const QTimeZone::OffsetData next = zone.nextTransition(at);
+            if (next.atUtc.isValid())
+                until = std::min(until, next.atUtc.toMSecsSinceEpoch());
+        }
+    } else {
+        // No zone data: the C library's answer, for this minute.
+        offsetSeconds_ = QDateTime::fromMSecsSinceEpoch(ms, Qt::LocalTime).offsetFromUtc();
+    }
+    validFrom_ = ms;
+    validUntil_ = std::max(until, ms + 1);
+}
+
+QDateTime LocalTimeCache::toLocal(qint64 ms) {
+    if (ms < validFrom_ || ms >= validUntil_)
+        lookUp(ms);
+    return QDateTime::fromMSecsSinceEpoch(ms, Qt::OffsetFromUTC, offsetSeconds_);
+}
+
 QDateTime RealClock::now() {
-    return QDateTime::currentDateTime();
+    return local_.toLocal(QDateTime::currentMSecsSinceEpoch());
 }
 
 bool RealClock::startWait(std::int32_t tick, std::function<void()> done) {

@@ -41,6 +41,29 @@ inline std::int32_t TicksUntil(std::int32_t from, std::int32_t to) {
                                      static_cast<std::uint32_t>(from));
 }
 
+// Local time of an instant from the system's time zone without asking the
+// system at each call (the C library checks its zone file at every local-time
+// conversion): the zone's offset is taken once and holds until the zone's
+// next transition; the zone itself is looked up again at most once a minute,
+// as it may be changed under a running station. The result carries its
+// offset, so reading its date and time asks nothing either.
+class LocalTimeCache {
+public:
+    QDateTime toLocal(qint64 msecsSinceEpoch);
+    // How often the zone was looked up (for tests and benchmarks).
+    int lookups() const { return lookups_; }
+
+    static constexpr qint64 kZoneRecheckMs = 60 * 1000;
+
+private:
+    void lookUp(qint64 msecsSinceEpoch);
+
+    qint64 validFrom_ = 0;
+    qint64 validUntil_ = 0; // empty range: look up at first use
+    int offsetSeconds_ = 0;
+    int lookups_ = 0;
+};
+
 // The operating system's monotonic millisecond count; the reply wait is a
 // precise single-shot timer on the event loop.
 class RealClock : public Clock {
@@ -56,6 +79,7 @@ public:
 private:
     void onTimeout();
 
+    LocalTimeCache local_;
     std::unique_ptr<QTimer> timer_;
     std::int32_t waitTick_ = 0;
     std::function<void()> done_;

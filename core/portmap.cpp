@@ -4,6 +4,8 @@
 #include "core/store.h"
 
 #include <QFileInfo>
+#include <QHash>
+#include <QMutex>
 #include <QSerialPortInfo>
 
 namespace corvale {
@@ -12,11 +14,51 @@ namespace {
 QString PortKey(int portNumber) {
     return QStringLiteral("Ports/COM%1").arg(portNumber);
 }
+
+// The "Ports" section as last read. Asked on every exchange and CTD line
+// (through the ports' device names), so it is held rather than read from
+// the store each time.
+struct HeldPortMap {
+    QMutex mutex;
+    bool loaded = false;
+    QHash<int, QString> devices;
+};
+
+HeldPortMap& Held() {
+    static HeldPortMap held;
+    return held;
+}
+
+// Caller holds the mutex.
+void LoadLocked(HeldPortMap& held) {
+    held.devices.clear();
+    CORVALE_STORE(store);
+    store.beginGroup(QStringLiteral("Ports"));
+    for (const QString& key : store.childKeys()) {
+        if (!key.startsWith(QLatin1String("COM"), Qt::CaseInsensitive))
+            continue;
+        bool ok = false;
+        const int number = key.mid(3).toInt(&ok);
+        const QString device = store.value(key).toString().trimmed();
+        if (ok && !device.isEmpty())
+            held.devices.insert(number, device);
+    }
+    held.loaded = true;
+}
 } // namespace
 
+void ReloadPortMap() {
+    HeldPortMap& held = Held();
+    const QMutexLocker lock(&held.mutex);
+    LoadLocked(held);
+}
+
 QString StoredPortDevice(int portNumber) {
-    CORVALE_STORE(store);
-    return store.value(PortKey(portNumber)).toString().trimmed();
+    HeldPortMap& held = Held();
+    const QMutexLocker lock(&held.mutex);
+    if (!held.loaded)
+        LoadLocked(held);
+    return held.devices.value(portNumber);
 }
 
 QString DefaultPortDevice(int portNumber) {
@@ -82,7 +124,9 @@ bool StorePortDevice(int portNumber, const QString& device) {
     else
         store.setValue(PortKey(portNumber), name);
     store.sync();
-    return store.status() == QSettings::NoError;
+    const bool ok = store.status() == QSettings::NoError;
+    ReloadPortMap();
+    return ok;
 }
 
 QStringList AvailableSerialDevices() {

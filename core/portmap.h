@@ -19,8 +19,12 @@ QString PortDeviceHint(int portNumber);
 // (a link and the device it points at) or "not present".
 QString DeviceState(const QString& device);
 
-// The device the store names for COMn, empty when it names none.
+// The device the store names for COMn, empty when it names none. Answered
+// from the map as last read: at first use, after StorePortDevice, and
+// whenever ReloadPortMap is called (a port opening, the port dialog).
 QString StoredPortDevice(int portNumber);
+// Reads the store's "Ports" section again.
+void ReloadPortMap();
 // The device COMn opens when the store names none.
 QString DefaultPortDevice(int portNumber);
 // Why this text cannot name a device ("" names none and is fine), or nothing.

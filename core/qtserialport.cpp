@@ -77,6 +77,9 @@ SerialPort::OpenError QtSerialPort::open() {
     if (port_.isOpen())
         port_.close();
     lost_ = false;
+    // Opening is when a changed map takes effect; between opens the device
+    // name is asked for often and comes from the held map.
+    ReloadPortMap();
     const QString dev = device();
     port_.setPortName(dev);
 #ifndef Q_OS_WIN

@@ -6,6 +6,9 @@
 #include "ui/widgets/indicatorlamp.h"
 #include "ui/widgets/stripchart.h"
 
+#include <QEvent>
+#include <qcustomplot.h>
+
 namespace corvale {
 
 namespace {
@@ -22,11 +25,28 @@ StaleMarks::StaleMarks(const StaleMarksView& view, LinkHealth& health, const Sta
         v_.phChart->setStaleTest([this] { return phChartStale(); });
     if (v_.ctdChart)
         v_.ctdChart->setStaleTest([this] { return !health_.ctdLive(); });
-    connect(&health_, &LinkHealth::changed, this, &StaleMarks::refresh);
+    connect(&health_, &LinkHealth::changed, this, &StaleMarks::healthChanged);
     ageTimer_.setInterval(1000);
     connect(&ageTimer_, &QTimer::timeout, this, &StaleMarks::refresh);
     ageTimer_.start();
+    // A tooltip about to show gets its text fresh.
+    for (const auto& r : v_.readouts)
+        if (r.widget)
+            r.widget->installEventFilter(this);
+    for (QWidget* w : {static_cast<QWidget*>(v_.lamps[0]), static_cast<QWidget*>(v_.lamps[1]),
+                       static_cast<QWidget*>(v_.phChart), static_cast<QWidget*>(v_.ctdChart)})
+        if (w)
+            w->installEventFilter(this);
+    for (StripChart* chart : {v_.phChart, v_.ctdChart})
+        if (chart && chart->plot())
+            chart->plot()->installEventFilter(this);
     refresh();
+}
+
+bool StaleMarks::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::ToolTip)
+        updateTips();
+    return QObject::eventFilter(watched, event);
 }
 
 bool StaleMarks::ShownStale(const QWidget* w) {
@@ -48,53 +68,75 @@ QString StaleMarks::ageText(QChar module) const {
     return LinkHealth::AgeText(health_.module(module).lastValidTime, health_.moduleAgeMs(module));
 }
 
-void StaleMarks::markReadout(QWidget* w, bool stale) {
-    if (!w)
-        return;
-    if (ShownStale(w) != stale) {
-        w->setProperty(kStaleProperty, stale);
-        if (stale) {
-            livePalettes_.insert(w, w->palette());
-            QPalette muted = w->palette();
-            muted.setColor(QPalette::WindowText, kMutedText);
-            muted.setColor(QPalette::Text, kMutedText);
-            // A read-out on a button-coloured ground (the input bits in the
-            // toolbar) draws its text in the button text colour.
-            muted.setColor(QPalette::ButtonText, kMutedText);
-            muted.setColor(w->foregroundRole(), kMutedText);
-            w->setPalette(muted);
-        } else {
-            w->setPalette(livePalettes_.take(w));
-        }
+bool StaleMarks::markReadout(QWidget* w, bool stale) {
+    if (!w || ShownStale(w) == stale)
+        return false;
+    w->setProperty(kStaleProperty, stale);
+    if (stale) {
+        livePalettes_.insert(w, w->palette());
+        QPalette muted = w->palette();
+        muted.setColor(QPalette::WindowText, kMutedText);
+        muted.setColor(QPalette::Text, kMutedText);
+        // A read-out on a button-coloured ground (the input bits in the
+        // toolbar) draws its text in the button text colour.
+        muted.setColor(QPalette::ButtonText, kMutedText);
+        muted.setColor(w->foregroundRole(), kMutedText);
+        w->setPalette(muted);
+    } else {
+        w->setPalette(livePalettes_.take(w));
     }
+    return true;
+}
+
+void StaleMarks::healthChanged() {
+    if (updateMarks())
+        updateTips();
+    updateSummary();
 }
 
 void StaleMarks::refresh() {
-    for (const auto& r : v_.readouts) {
-        markReadout(r.widget, moduleStale(r.module));
-        if (r.widget)
-            r.widget->setToolTip(ageText(r.module));
-    }
-    const QChar io = modules::kDigitalIo.at(0);
-    for (IndicatorLamp* lamp : v_.lamps) {
-        if (!lamp)
-            continue;
-        lamp->setStale(moduleStale(io));
-        lamp->setToolTip(ageText(io));
-    }
-    if (v_.phChart)
-        v_.phChart->setToolTip(phChartStale() ? QStringLiteral("pH not live: ") +
-                                                    ageText(modules::kPhElectrode.at(0))
-                                              : ageText(modules::kPhElectrode.at(0)));
-    if (v_.ctdChart)
-        v_.ctdChart->setToolTip(health_.ctdLive()
-                                    ? ageText(QChar())
-                                    : QStringLiteral("CTD not live: ") + ageText(QChar()));
+    updateMarks();
+    updateTips();
+    updateSummary();
+}
 
-    const QString text = health_.summary();
-    if (summary_.text() != text)
-        summary_.setText(text);
-    summary_.setToolTip(QStringLiteral("Bus %1: %2 commands, %3 valid, %4 timeouts, %5 invalid\n"
+bool StaleMarks::updateMarks() {
+    bool flipped = false;
+    for (const auto& r : v_.readouts)
+        flipped |= markReadout(r.widget, moduleStale(r.module));
+    const bool ioStale = moduleStale(modules::kDigitalIo.at(0));
+    for (IndicatorLamp* lamp : v_.lamps) {
+        if (lamp && lamp->stale() != ioStale) {
+            lamp->setStale(ioStale);
+            flipped = true;
+        }
+    }
+    return flipped;
+}
+
+namespace {
+void SetTip(QWidget* w, const QString& tip) {
+    if (w && w->toolTip() != tip)
+        w->setToolTip(tip);
+}
+} // namespace
+
+void StaleMarks::updateTips() {
+    for (const auto& r : v_.readouts)
+        if (r.widget)
+            SetTip(r.widget, ageText(r.module));
+    const QString ioAge = ageText(modules::kDigitalIo.at(0));
+    for (IndicatorLamp* lamp : v_.lamps)
+        SetTip(lamp, ioAge);
+    if (v_.phChart) {
+        const QString age = ageText(modules::kPhElectrode.at(0));
+        SetTip(v_.phChart, phChartStale() ? QStringLiteral("pH not live: ") + age : age);
+    }
+    if (v_.ctdChart) {
+        const QString age = ageText(QChar());
+        SetTip(v_.ctdChart, health_.ctdLive() ? age : QStringLiteral("CTD not live: ") + age);
+    }
+    const QString tip = QStringLiteral("Bus %1: %2 commands, %3 valid, %4 timeouts, %5 invalid\n"
                                        "CTD: %6 records, %7 malformed, %8 over-long\n"
                                        "Communications > Link Health shows more")
                             .arg(health_.busDevice())
@@ -104,7 +146,17 @@ void StaleMarks::refresh() {
                             .arg(health_.invalidReplies())
                             .arg(health_.ctdRecords())
                             .arg(health_.ctdMalformed())
-                            .arg(health_.ctdOverlong()));
+                            .arg(health_.ctdOverlong());
+    if (tip != summaryTip_) {
+        summaryTip_ = tip;
+        summary_.setToolTip(tip);
+    }
+}
+
+void StaleMarks::updateSummary() {
+    const QString text = health_.summary();
+    if (summary_.text() != text)
+        summary_.setText(text);
 }
 
 } // namespace corvale

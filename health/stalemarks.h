@@ -5,6 +5,11 @@
 // and hatched, a chart's points appended meanwhile over-drawn as a grey
 // dashed stretch; each tooltip gives the age of the reading. It is also the
 // one writer of status-bar panel 5, the link health summary.
+//
+// Link health changes with every exchange and CTD line, so on a change only
+// the marks and the summary are judged, and a look is touched only when it
+// flips. The tooltips are made when one is about to show, when a mark
+// flips, and once a second with the ages.
 
 #include "ui/widgets/statusbar.h"
 
@@ -40,17 +45,25 @@ public:
     StaleMarks(const StaleMarksView& view, LinkHealth& health, const StationState& state,
                StatusPanel summary);
 
-    // Brings every mark, tooltip and the summary up to date; runs on every
-    // change of the link health and once a second for the ages.
+    // Brings every mark, tooltip and the summary up to date; runs once a
+    // second for the ages.
     void refresh();
 
     // Whether a read-out is shown as not live.
     static bool ShownStale(const QWidget* w);
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    void healthChanged();
+    // True when any mark flipped.
+    bool updateMarks();
+    void updateTips();
+    void updateSummary();
     bool moduleStale(QChar module) const;
     bool phChartStale() const;
-    void markReadout(QWidget* w, bool stale);
+    bool markReadout(QWidget* w, bool stale);
     QString ageText(QChar module) const;
 
     StaleMarksView v_;
@@ -58,6 +71,7 @@ private:
     const StationState& state_;
     StatusPanel summary_;
     QHash<QWidget*, QPalette> livePalettes_;
+    QString summaryTip_;
     QTimer ageTimer_;
 };
 

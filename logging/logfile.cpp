@@ -1,4 +1,5 @@
 #include "logging/logfile.h"
+#include "logging/filesyncer.h"
 #include "logging/logline.h"
 #include "logging/rawarchive.h"
 
@@ -25,8 +26,26 @@ void SetError(QString* error, const QString& text) {
 
 } // namespace
 
+LogFile::LogFile() = default;
+
 LogFile::~LogFile() {
     close();
+}
+
+void LogFile::setFailureHandler(std::function<void(const QString&)> handler) {
+    onFailure_ = std::move(handler);
+}
+
+void LogFile::syncFailed(int err) {
+    if (fd_ < 0)
+        return;
+    syncer_->stop(false);
+    if (regular_)
+        truncateTo(syncer_->syncedEnd());
+    ::close(fd_);
+    fd_ = -1;
+    if (onFailure_)
+        onFailure_(QStringLiteral("Cannot write to log file %1: %2").arg(path_, Reason(err)));
 }
 
 bool LogFile::open(const QString& path, Mode mode, QString* error) {
@@ -44,6 +63,14 @@ bool LogFile::open(const QString& path, Mode mode, QString* error) {
     }
     fd_ = fd;
     path_ = path;
+    struct stat st {};
+    regular_ = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    end_ = regular_ ? static_cast<long long>(st.st_size) : 0;
+    if (!syncer_) {
+        syncer_ = std::make_unique<FileSyncer>();
+        QObject::connect(syncer_.get(), &FileSyncer::failed, [this](int err) { syncFailed(err); });
+    }
+    syncer_->start(fd_, end_);
     SyncFolderOf(path);
     return true;
 }
@@ -78,14 +105,14 @@ bool LogFile::writeLine(const QString& line, QString* error) {
         data += n;
         left -= n;
     }
-    if (err == 0 && ::fdatasync(fd_) != 0 && errno != EINVAL && errno != ENOTSUP)
-        err = errno; // EINVAL / ENOTSUP: a device that has nothing to sync
     if (err != 0) {
         if (lineStart >= 0)
             truncateTo(lineStart);
         SetError(error, QStringLiteral("Cannot write to log file %1: %2").arg(path_, Reason(err)));
         return false;
     }
+    end_ = lineStart >= 0 ? lineStart + bytes.size() : end_ + bytes.size();
+    syncer_->request(end_, 0);
     return true;
 }
 
@@ -96,11 +123,19 @@ void LogFile::truncateTo(long long size) {
     }
 }
 
-void LogFile::close() {
+bool LogFile::close(QString* error) {
     if (fd_ < 0)
-        return;
+        return true;
+    const int err = syncer_->stop();
+    if (err != 0 && regular_)
+        truncateTo(syncer_->syncedEnd());
     ::close(fd_);
     fd_ = -1;
+    if (err != 0) {
+        SetError(error, QStringLiteral("Cannot write to log file %1: %2").arg(path_, Reason(err)));
+        return false;
+    }
+    return true;
 }
 
 bool WriteLogHeader(LogFile& file, const StationState& s, const QDate& today, QString* error) {

@@ -1,22 +1,30 @@
 #pragma once
-// The log file on disk. Every line is handed to the operating system and
-// synced before writeLine returns, so a line reported written survives a
-// crash or power cut whole, and a failed write leaves no part of its line
-// behind where the file allows truncation.
+// The log file on disk. Every line is handed to the operating system in one
+// write before writeLine returns, so a line reported written survives a
+// crash of the program whole, and a failed write leaves no part of its line
+// behind where the file allows truncation. Each line is then synced at once
+// on a thread of its own (see logging/filesyncer.h), so a power cut loses
+// at most the lines of the sync under way and a slow medium never holds the
+// window. A failed sync cuts the file back to its last synced line, closes
+// it and is handed to the failure handler.
 
 #include <QDate>
 #include <QString>
 #include <QTime>
 
+#include <functional>
+#include <memory>
+
 namespace corvale {
 
+class FileSyncer;
 struct StationState;
 
 class LogFile {
 public:
     enum class Mode { Overwrite, Append };
 
-    LogFile() = default;
+    LogFile();
     ~LogFile();
     LogFile(const LogFile&) = delete;
     LogFile& operator=(const LogFile&) = delete;
@@ -31,16 +39,28 @@ public:
     // returns false and sets *error to "Cannot write to log file <path>:
     // <reason>"; the partly written line is cut off again.
     bool writeLine(const QString& line, QString* error = nullptr);
-    void close();
+    // Syncs what is unsynced and closes. False, with *error as a failed
+    // write's, when the last sync fails (the file is cut back to its last
+    // synced line).
+    bool close(QString* error = nullptr);
+    // Called with "Cannot write to log file <path>: <reason>" when a sync
+    // fails while the file is open, on the thread that opened it; the file
+    // is already closed then.
+    void setFailureHandler(std::function<void(const QString&)> handler);
 
     bool isOpen() const { return fd_ >= 0; }
     QString path() const { return path_; }
 
 private:
     void truncateTo(long long size);
+    void syncFailed(int err);
 
     int fd_ = -1;
     QString path_;
+    bool regular_ = false;
+    long long end_ = 0; // whole bytes handed to the syncer (a device: all written)
+    std::unique_ptr<FileSyncer> syncer_;
+    std::function<void(const QString&)> onFailure_;
 };
 
 // Writes the 24 header lines. Stops at the first line that fails.

@@ -51,6 +51,9 @@ void LoggingControl::showLogger() {
 // the running state untouched and tells the operator why.
 bool LoggingControl::OpenNewFile(LogFile::Mode mode) {
     auto next = std::make_unique<LogFile>();
+    // A sync that fails after its line was written is reported as a failed
+    // write is, once it is known.
+    next->setFailureHandler([this](const QString& error) { recordFailed(error); });
     QString error;
     bool ok = next->open(state_.LogFileName, mode, &error);
     if (ok && !WriteLogHeader(*next, state_, clock_.now().date(), &error)) {
@@ -61,8 +64,11 @@ bool LoggingControl::OpenNewFile(LogFile::Mode mode) {
         op_.message(error);
         return false;
     }
-    file_->close();
+    QString lastError;
+    const bool closed = file_->close(&lastError);
     file_ = std::move(next);
+    if (!closed)
+        op_.message(lastError);
     return true;
 }
 
@@ -91,7 +97,9 @@ void LoggingControl::StartAction() {
         OpenArchive(mode);
     } else {
         // "No Save": records must not keep going to a file from an earlier run.
-        file_->close();
+        QString error;
+        if (!file_->close(&error))
+            op_.message(error);
         archive_.close();
     }
 
@@ -137,19 +145,29 @@ void LoggingControl::archiveBusExchange(const BusExchange& x) {
 
 void LoggingControl::stopLogging() {
     v_.tmrlogger->setEnabled(false);
-    file_->close();
+    QString error;
+    const bool closed = file_->close(&error);
     archive_.close();
     panel_.setText(QStringLiteral("Not Logging"));
     panel_.showRed();
     v_.mnuStart->setEnabled(true);
     v_.mnuStop->setEnabled(false);
     emit loggingStopped();
+    if (!closed) {
+        // The last records' sync failed as the file closed.
+        panel_.setText(QStringLiteral("Logging stopped: ") + error);
+        op_.message(error + QStringLiteral("\nLogging has been stopped."));
+    }
 }
 
 void LoggingControl::LoggerTick() {
     QString error;
     if (WriteLogRecord(*file_, state_, clock_.now().time(), &error))
         return;
+    recordFailed(error);
+}
+
+void LoggingControl::recordFailed(const QString& error) {
     // A record that cannot be written (full disk, file gone): stop rather
     // than tick on silently, and leave the reason where the operator looks.
     stopLogging();

@@ -57,6 +57,7 @@ signals:
 private:
     void StartAction();
     void LoggerTick();
+    void recordFailed(const QString& error);
     bool OpenNewFile(LogFile::Mode mode);
     void OpenArchive(LogFile::Mode mode);
 

@@ -199,9 +199,10 @@ QByteArray FormatArchiveLine(const ArchiveEvent& e) {
 }
 
 RawArchive::RawArchive(QObject* parent) : QObject(parent) {
-    syncTimer_.setSingleShot(true);
-    syncTimer_.setTimerType(Qt::PreciseTimer);
-    connect(&syncTimer_, &QTimer::timeout, this, [this] { sync(); });
+    connect(&syncer_, &FileSyncer::failed, this, [this](int err) {
+        if (fd_ >= 0)
+            fail(err);
+    });
 }
 
 RawArchive::~RawArchive() {
@@ -252,7 +253,8 @@ bool RawArchive::open(const QString& path, Mode mode, QString* error) {
     fd_ = fd;
     path_ = path;
     size_ = size;
-    dirty_ = false;
+    syncer_.start(fd_, 0);
+    syncer_.request(size_, kSyncIntervalMs);
     SyncFolderOf(path);
     return true;
 }
@@ -261,10 +263,11 @@ void RawArchive::close() {
     if (fd_ < 0)
         return;
     sync();
-    if (fd_ >= 0)
+    if (fd_ >= 0) {
+        syncer_.stop(false);
         ::close(fd_);
+    }
     fd_ = -1;
-    syncTimer_.stop();
 }
 
 bool RawArchive::appendCtdLine(const QDateTime& time, const QByteArray& line,
@@ -304,38 +307,27 @@ bool RawArchive::append(const ArchiveEvent& event) {
         return false;
     }
     size_ += line.size();
-    if (!dirty_) {
-        dirty_ = true;
-        dirtySince_.start();
-        syncTimer_.start(kSyncIntervalMs);
-    } else if (dirtySince_.elapsed() >= kSyncIntervalMs) {
-        return sync(); // the timer is late: the event loop is busy
-    }
+    syncer_.request(size_, kSyncIntervalMs);
     return true;
 }
 
 bool RawArchive::sync() {
-    if (fd_ < 0 || !dirty_)
-        return fd_ >= 0;
-    syncTimer_.stop();
-    dirty_ = false;
-    ++syncs_;
-    // EINVAL / ENOTSUP: a device that has nothing to sync.
-    if (::fdatasync(fd_) != 0 && errno != EINVAL && errno != ENOTSUP) {
-        fail(errno);
+    if (fd_ < 0)
+        return false;
+    if (const int err = syncer_.flush()) {
+        fail(err);
         return false;
     }
     return true;
 }
 
 void RawArchive::fail(int err) {
+    syncer_.stop(false);
     // Cut off a partly written event where the file allows it.
     if (::ftruncate(fd_, static_cast<off_t>(size_)) == 0)
         ::lseek(fd_, static_cast<off_t>(size_), SEEK_SET);
     ::close(fd_);
     fd_ = -1;
-    dirty_ = false;
-    syncTimer_.stop();
     emit failed(QStringLiteral("Cannot write to raw archive %1: %2").arg(path_, Reason(err)));
 }
 

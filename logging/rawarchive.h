@@ -23,14 +23,13 @@
 // not part of the archive.
 
 #include "ctd/ctdline.h"
+#include "logging/filesyncer.h"
 
 #include <QByteArray>
 #include <QDateTime>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QObject>
 #include <QString>
-#include <QTimer>
 #include <optional>
 
 namespace corvale {
@@ -68,8 +67,9 @@ std::optional<ArchiveEvent> ParseArchiveLine(const QByteArray& line);
 // Writes the archive. Each event goes to the operating system in one write
 // call as it is appended, so a crash of the program never leaves part of
 // one; the file is synced no later than a second after its first unsynced
-// event (from a timer, and from the next append should the timer be late),
-// so a power cut loses at most that second. The first failure closes the
+// event, on a thread of its own (see logging/filesyncer.h), so a power cut
+// loses at most that second and a slow medium never holds the caller. The
+// first failure, of a write or of a sync as soon as it is known, closes the
 // archive and is reported once through failed(); the caller's other work
 // (the log) goes on.
 class RawArchive : public QObject {
@@ -98,9 +98,9 @@ public:
     bool appendMark(const QDateTime& time, int number, const QString& note);
     bool append(const ArchiveEvent& event);
 
-    // Syncs now if anything is unsynced.
+    // Syncs now if anything is unsynced, and waits for it.
     bool sync();
-    int syncCount() const { return syncs_; }
+    int syncCount() const { return syncer_.syncCount(); }
 
 signals:
     // "Cannot write to raw archive <path>: <reason>", once; the archive is
@@ -113,10 +113,7 @@ private:
     int fd_ = -1;
     QString path_;
     long long size_ = 0; // bytes of whole events in the file
-    bool dirty_ = false;
-    QElapsedTimer dirtySince_;
-    QTimer syncTimer_;
-    int syncs_ = 0;
+    FileSyncer syncer_;
 };
 
 } // namespace corvale

@@ -152,7 +152,9 @@ void frmComms1::Update() {
 
 void frmComms1::describePorts() {
     // Which device each COM number opens on this machine, and which serial
-    // devices exist, without changing the list itself.
+    // devices exist, without changing the list itself. The store may have
+    // been edited since the map was read.
+    ReloadPortMap();
     const QStringList present = AvailableSerialDevices();
     const QString devices = present.isEmpty() ? QStringLiteral("Serial devices found: none")
                                               : QStringLiteral("Serial devices found: ") +

@@ -111,6 +111,7 @@ void frmDevices::Refresh() {
             GrowToContents(this);
     });
     const QList<SerialDevice> present = ListSerialDevices(byIdFolder_);
+    ReloadPortMap();
     const auto load = [&](Line& line, const SerialPort& port, const QString& name) {
         const int n = port.portNumber();
         line.frame->setTitle(QStringLiteral("%1 (COM%2)").arg(name).arg(n));

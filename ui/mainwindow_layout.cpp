@@ -17,8 +17,10 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QImage>
 #include <QLabel>
 #include <QMenuBar>
+#include <QPainter>
 #include <QToolBar>
 #include <QVBoxLayout>
 #include <qcustomplot.h>
@@ -35,13 +37,57 @@ QFrame* Panel(const QString& name, QWidget* parent) {
     return frame;
 }
 
+// A read-out whose size holds while its readings change, and which paints
+// its own background in the colour its frame shows behind it: a new reading
+// (24 a second from the CTD) repaints the label alone, where a label free to
+// size itself lays out the whole window again and a see-through one has
+// every widget behind it repainted. A reading wider than any before widens
+// it, once.
+class ReadoutLabel : public QLabel {
+public:
+    ReadoutLabel(const QString& text, QWidget* parent) : QLabel(text, parent) {
+        setAttribute(Qt::WA_OpaquePaintEvent);
+    }
+
+protected:
+    void changeEvent(QEvent* event) override {
+        if (event->type() == QEvent::StyleChange || event->type() == QEvent::PaletteChange)
+            background_ = QColor(); // taken again at the next paint
+        QLabel::changeEvent(event);
+    }
+    void paintEvent(QPaintEvent* event) override {
+        const QSize need = sizeHint();
+        if (need.width() > width() || need.height() > height())
+            setFixedSize(size().expandedTo(need));
+        if (!background_.isValid())
+            background_ = frameColour();
+        QPainter(this).fillRect(rect(), background_);
+        QLabel::paintEvent(event);
+    }
+
+private:
+    // The frame's own drawing (not its children) at the label's centre.
+    QColor frameColour() const {
+        QWidget* frame = parentWidget();
+        if (!frame)
+            return palette().color(QPalette::Window);
+        QImage image(1, 1, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        frame->render(&image, QPoint(), QRegion(QRect(geometry().center(), QSize(1, 1))),
+                      QWidget::DrawWindowBackground);
+        return image.pixelColor(0, 0);
+    }
+
+    QColor background_;
+};
+
 // A captioned frame holding one read-out label with its initial text.
 QGroupBox* Readout(const QString& caption, const QString& labelName, const QString& text,
                    QLabel*& label, QWidget* parent,
                    const QString& widest = QStringLiteral("00000.00")) {
     auto* frame = new QGroupBox(caption, parent);
     frame->setObjectName(QStringLiteral("fra") + labelName.mid(3));
-    label = new QLabel(text, frame);
+    label = new ReadoutLabel(text, frame);
     label->setObjectName(labelName);
     label->setAlignment(Qt::AlignCenter);
     QFont font = label->font();
@@ -49,10 +95,11 @@ QGroupBox* Readout(const QString& caption, const QString& labelName, const QStri
     font.setBold(true);
     label->setFont(font);
     // Wide enough for the widest usual reading, so the row does not jump.
-    label->setMinimumWidth(QFontMetrics(font).horizontalAdvance(widest));
+    label->setFixedSize(
+        label->sizeHint().expandedTo(QSize(QFontMetrics(font).horizontalAdvance(widest), 0)));
     auto* layout = new QVBoxLayout(frame);
     layout->setContentsMargins(4, 2, 4, 4);
-    layout->addWidget(label);
+    layout->addWidget(label, 0, Qt::AlignCenter);
     return frame;
 }
 

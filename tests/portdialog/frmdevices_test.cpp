@@ -3,6 +3,7 @@
 // what lands in the real settings store; the port dialog naming the device.
 
 #include "core/portmap.h"
+#include "core/qtserialport.h"
 #include "core/store.h"
 #include "portdialog/frmcomms1.h"
 #include "portdialog/frmdevices.h"
@@ -146,6 +147,29 @@ TEST_F(DevicesWindow, ListedStableNamesAreStoredAsLinksForEachLine) {
     frmDevices& again = open();
     EXPECT_EQ(again.dgh.path->text(), dghLink);
     EXPECT_EQ(again.ctd.path->text(), ctdLink);
+}
+
+// The station asks for a port's device on every exchange and CTD line, so
+// the map is held, not read from the store each time; saving is one of the
+// moments it is read again, or a line would open its old device.
+TEST_F(DevicesWindow, SavingRereadsTheHeldPortMap) {
+    ASSERT_TRUE(StorePortDevice(4, dgh));
+    const QtSerialPort line(4, QStringLiteral("19200,n,8,1"));
+    EXPECT_EQ(line.deviceName(), dgh);
+    {
+        // Changed behind the station's back: not seen by the next ask.
+        CORVALE_STORE(store);
+        store.setValue(QStringLiteral("Ports/COM4"), ctdTty);
+        store.sync();
+    }
+    EXPECT_EQ(line.deviceName(), dgh);
+
+    frmDevices& d = open(); // shows what is stored now
+    EXPECT_EQ(d.dgh.path->text(), ctdTty);
+    choose(d.dgh.list, dghLink);
+    QTest::mouseClick(d.cmdSave, Qt::LeftButton);
+    EXPECT_EQ(line.deviceName(), dghLink);
+    EXPECT_EQ(PortDevice(5), "/dev/ttyS4");
 }
 
 TEST_F(DevicesWindow, TypedPathsAreCheckedThenStoredAndAnEmptyOneRestoresTheDefault) {

@@ -1,5 +1,6 @@
 #include "tests/support/simprocess.h"
 
+#include "core/portmap.h"
 #include "core/store.h"
 
 #include <QDeadlineTimer>
@@ -126,18 +127,21 @@ void SimProcess::sendSignal(int signal) {
 PrivateStore::PrivateStore() {
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir_.path());
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dir_.path());
+    ReloadPortMap();
 }
 
 PrivateStore::~PrivateStore() {
     const QString normal = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, normal);
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, normal);
+    ReloadPortMap();
 }
 
 void PrivateStore::mapPort(int number, const QString& device) {
     CORVALE_STORE(store);
     store.setValue(QStringLiteral("Ports/COM%1").arg(number), device);
     store.sync();
+    ReloadPortMap();
 }
 
 } // namespace corvale

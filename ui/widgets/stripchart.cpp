@@ -2,6 +2,8 @@
 
 #include "core/textnum.h"
 
+#include <QElapsedTimer>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <qcustomplot.h>
 
@@ -15,6 +17,8 @@ namespace corvale {
 namespace {
 
 constexpr double kSecondsPerDay = 86400.0;
+// One frame: changes within it share one replot.
+constexpr qint64 kFrameMs = 16;
 // How close (in pixels) a press must come to a cursor's line to grab it.
 constexpr double kGrabDistance = 6.0;
 const QColor kMarkColour(190, 90, 0);
@@ -126,6 +130,8 @@ public:
     bool settingX = false; // the chart itself is moving the time axis
     int dragging = 0;      // cursor held by the mouse, 0 for none
     int droppedSinceSqueeze = 0;
+    QTimer* replotTimer = nullptr; // the next replot, once per frame at most
+    QElapsedTimer sinceReplot;     // since the last one this chart asked for
 
     Cursor* cursor(int n) { return (n == 1 || n == 2) ? &cursors[size_t(n - 1)] : nullptr; }
     const Cursor* cursor(int n) const {
@@ -138,6 +144,13 @@ StripChart::StripChart(const QString& name, const QString& xCaption, const QStri
     : QWidget(parent), d_(new Impl), plot_(new QCustomPlot(this)) {
     setObjectName(name);
     plot_->setObjectName(name + QStringLiteral("_plot"));
+    d_->replotTimer = new QTimer(this);
+    d_->replotTimer->setSingleShot(true);
+    d_->replotTimer->setTimerType(Qt::PreciseTimer);
+    connect(d_->replotTimer, &QTimer::timeout, this, [this] {
+        d_->sinceReplot.start();
+        plot_->replot();
+    });
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(plot_);
@@ -227,6 +240,15 @@ StripChart::StripChart(const QString& name, const QString& xCaption, const QStri
     setInteractionMode(Zoom);
 }
 
+void StripChart::requestReplot() {
+    if (d_->replotTimer->isActive())
+        return; // one is due already
+    // The first change after a quiet frame replots at the event loop's next
+    // turn; later ones wait for the end of the frame the last replot began.
+    const qint64 since = d_->sinceReplot.isValid() ? d_->sinceReplot.elapsed() : kFrameMs;
+    d_->replotTimer->start(int(std::max<qint64>(0, kFrameMs - since)));
+}
+
 StripChart::~StripChart() {
     delete d_;
 }
@@ -258,7 +280,7 @@ void StripChart::appendPoint(double dayFraction, double y) {
         plot_->xAxis->setRange(key - width, key);
         d_->settingX = false;
     }
-    plot_->replot(QCustomPlot::rpQueuedReplot);
+    requestReplot();
 }
 
 void StripChart::trim() {
@@ -354,7 +376,7 @@ void StripChart::addMark(double dayFraction, const QString& label) {
         std::upper_bound(d_->marks.begin(), d_->marks.end(), x,
                          [](double key, const Impl::MarkItem& m) { return key < m.mark.x; });
     d_->marks.insert(at, item);
-    plot_->replot(QCustomPlot::rpQueuedReplot);
+    requestReplot();
 }
 
 QList<ChartMark> StripChart::marks() const {
@@ -378,13 +400,13 @@ void StripChart::clear() {
     d_->lastKey = 0;
     d_->hasLast = false;
     d_->droppedSinceSqueeze = 0;
-    plot_->replot(QCustomPlot::rpQueuedReplot);
+    requestReplot();
 }
 
 void StripChart::setMaxPoints(int n) {
     maxPoints_ = std::max(1, n);
     trim();
-    plot_->replot(QCustomPlot::rpQueuedReplot);
+    requestReplot();
 }
 
 void StripChart::setTimeSpan(double seconds) {
@@ -396,7 +418,7 @@ void StripChart::setTimeSpan(double seconds) {
     d_->settingX = true;
     plot_->xAxis->setRange(right - d_->span, right);
     d_->settingX = false;
-    plot_->replot(QCustomPlot::rpQueuedReplot);
+    requestReplot();
 }
 
 double StripChart::timeSpan() const {
@@ -414,7 +436,7 @@ void StripChart::setFollowing(bool on) {
         d_->settingX = true;
         plot_->xAxis->setRange(d_->lastKey - width, d_->lastKey);
         d_->settingX = false;
-        plot_->replot(QCustomPlot::rpQueuedReplot);
+        requestReplot();
     }
 }
 
@@ -423,8 +445,10 @@ void StripChart::setYRange(double lower, double upper) {
         return;
     if (lower > upper)
         std::swap(lower, upper);
+    if (plot_->yAxis->range().lower == lower && plot_->yAxis->range().upper == upper)
+        return;
     plot_->yAxis->setRange(lower, upper);
-    plot_->replot(QCustomPlot::rpQueuedReplot);
+    requestReplot();
 }
 
 double StripChart::xMin() const {
@@ -470,14 +494,14 @@ void StripChart::setInteractionMode(int mode) {
 
 void StripChart::setCursorVisible(int n, bool visible) {
     Impl::Cursor* c = d_->cursor(n);
-    if (!c)
+    if (!c || c->visible == visible)
         return;
     c->visible = visible;
     c->vertical->setVisible(visible);
     c->horizontal->setVisible(visible);
     if (!visible && d_->dragging == n)
         d_->dragging = 0;
-    plot_->replot(QCustomPlot::rpQueuedReplot);
+    requestReplot();
 }
 
 bool StripChart::cursorVisible(int n) const {
@@ -489,13 +513,15 @@ void StripChart::setCursorPosition(int n, double x, double y) {
     Impl::Cursor* c = d_->cursor(n);
     if (!c || !std::isfinite(x) || !std::isfinite(y))
         return;
+    if (c->x == x && c->y == y && c->vertical->point1->coords().x() == x)
+        return;
     c->x = x;
     c->y = y;
     c->vertical->point1->setCoords(x, 0);
     c->vertical->point2->setCoords(x, 1);
     c->horizontal->point1->setCoords(0, y);
     c->horizontal->point2->setCoords(1, y);
-    plot_->replot(QCustomPlot::rpQueuedReplot);
+    requestReplot();
 }
 
 double StripChart::cursorX(int n) const {

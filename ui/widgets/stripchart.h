@@ -49,7 +49,8 @@ public:
     ~StripChart() override;
 
     // Appends a point to plot 1 and schedules one repaint (several appends
-    // before the event loop runs repaint once). A time that is not a finite
+    // before the event loop runs, or within one 16 ms frame, repaint once;
+    // a chart with no change does not repaint). A time that is not a finite
     // number, or an infinite Y, is skipped; a NaN Y leaves a gap in the line.
     void appendPoint(double dayFraction, double y);
     int pointCount() const;
@@ -111,6 +112,7 @@ signals:
 
 private:
     void trim();
+    void requestReplot();
     class Impl;
     Impl* d_;
     QCustomPlot* plot_;
