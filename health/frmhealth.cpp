@@ -43,6 +43,8 @@ frmHealth::frmHealth(LinkHealth& health, ShipFeed& feed, QWidget* parent)
     timeouts_ = value("healthTimeouts");
     invalid_ = value("healthInvalid");
     stray_ = value("healthStray");
+    retries_ = value("healthRetries");
+    faults_ = value("healthFaults");
     drain_ = value("healthDrain");
     busForm->addRow(QStringLiteral("State:"), busState_);
     busForm->addRow(QStringLiteral("Device:"), busDevice_);
@@ -51,13 +53,15 @@ frmHealth::frmHealth(LinkHealth& health, ShipFeed& feed, QWidget* parent)
     busForm->addRow(QStringLiteral("Timeouts:"), timeouts_);
     busForm->addRow(QStringLiteral("Invalid replies:"), invalid_);
     busForm->addRow(QStringLiteral("Stray replies:"), stray_);
+    busForm->addRow(QStringLiteral("Retries:"), retries_);
+    busForm->addRow(QStringLiteral("Faults setting:"), faults_);
     busForm->addRow(QStringLiteral("Reply window:"), drain_);
-    modules_ = new QTableWidget(0, 6, this);
+    modules_ = new QTableWidget(0, 7, this);
     modules_->setObjectName(QStringLiteral("healthModules"));
-    modules_->setHorizontalHeaderLabels({QStringLiteral("Module"), QStringLiteral("Sent"),
-                                         QStringLiteral("Valid"), QStringLiteral("Timeouts"),
-                                         QStringLiteral("Invalid"),
-                                         QStringLiteral("Last valid reply")});
+    modules_->setHorizontalHeaderLabels(
+        {QStringLiteral("Module"), QStringLiteral("Sent"), QStringLiteral("Valid"),
+         QStringLiteral("Timeouts"), QStringLiteral("Invalid"), QStringLiteral("Last valid reply"),
+         QStringLiteral("Retries")});
     modules_->verticalHeader()->hide();
     modules_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     modules_->setSelectionMode(QAbstractItemView::NoSelection);
@@ -121,6 +125,12 @@ void frmHealth::refresh() {
     timeouts_->setText(QString::number(health_.timeouts()));
     invalid_->setText(QString::number(health_.invalidReplies()));
     stray_->setText(QString::number(health_.strayReplies()));
+    retries_->setText(QString::number(health_.retries()));
+    faults_->setText(health_.retriesAllowed() == 0
+                         ? QStringLiteral("no retries: a missed reply fails at once")
+                         : QStringLiteral("up to %1 retr%2 of a missed reply")
+                               .arg(health_.retriesAllowed())
+                               .arg(health_.retriesAllowed() == 1 ? "y" : "ies"));
     drain_->setText(QStringLiteral("35 ms + up to %1 ms late, %2 drains over %3 ms late")
                         .arg(health_.worstDrainLateMs())
                         .arg(health_.lateDrains())
@@ -131,15 +141,16 @@ void frmHealth::refresh() {
     int row = 0;
     for (auto it = modules.cbegin(); it != modules.cend(); ++it, ++row) {
         const ModuleHealth& m = it.value();
-        const QString cells[6] = {
+        const QString cells[7] = {
             it.key(),
             QString::number(m.sent),
             QString::number(m.valid),
             QString::number(m.timeouts),
             QString::number(m.invalid),
             m.lastValidTick ? LinkHealth::AgeText(m.lastValidTime, health_.moduleAgeMs(it.key()))
-                            : QStringLiteral("none")};
-        for (int c = 0; c < 6; ++c) {
+                            : QStringLiteral("none"),
+            QString::number(m.retries)};
+        for (int c = 0; c < 7; ++c) {
             QTableWidgetItem* item = modules_->item(row, c);
             if (!item) {
                 item = new QTableWidgetItem;
