@@ -145,7 +145,9 @@ TEST_F(StationOnFlume, OneRetryRidesThroughAMissedReplyButNotTwo) {
 
     ASSERT_TRUE(sim.control(QStringLiteral("drop 4 2")));
     ASSERT_TRUE(WaitUntil([&] { return !dgh->isOpen(); }, 3000)) << Messages();
-    ASSERT_EQ(op.messages.size(), 2);
+    // The box of the wave speed module is the second; the poll's cascade
+    // on the closed port follows as without retries.
+    ASSERT_GE(op.messages.size(), 2);
     EXPECT_EQ(op.messages[1].text,
               QStringLiteral("NO VALID RETURN FROM Freq. MODULE\r\nClosing Comm Port"));
     EXPECT_FALSE(main->tmrRPM.isTicking());
