@@ -88,7 +88,8 @@ BusTask<QString> DghLink::ReadReply() {
     if (stopped())
         co_await Halt{};
     if (!port_.isOpen()) {
-        last_ = BusExchange{lastLine_, {}, QString(), BusExchange::Status::Closed, {}, 0, 0};
+        last_ =
+            BusExchange{lastLine_, {}, QString(), BusExchange::Status::Closed, {}, 0, 0, attempt_};
         co_return QString();
     }
     port_.setReadLength(1);
@@ -97,6 +98,7 @@ BusTask<QString> DghLink::ReadReply() {
     // then too, stamped with that moment, even if a box holds the job.
     BusExchange x;
     x.line = lastLine_;
+    x.attempt = attempt_;
     DelayAwaiter window(*this, kReplyWaitMs, [this, &x](std::int32_t due) {
         x.received = Drain();
         x.closedTick = clock_.ticks();
@@ -114,9 +116,16 @@ BusTask<QString> DghLink::ReadReply() {
 }
 
 BusTask<BusExchange> DghLink::Exchange(QString line) {
-    SendCommand(line);
-    co_await ReadReply();
-    co_return last_;
+    for (int attempt = 0;; ++attempt) {
+        attempt_ = attempt;
+        SendCommand(line);
+        co_await ReadReply();
+        attempt_ = 0;
+        // A port closed before or during the try gets no retry: it could
+        // not be sent, and the failure is the port's, not the module's.
+        if (last_.valid() || attempt >= retries_ || !port_.isOpen())
+            co_return last_;
+    }
 }
 
 bool DghLink::DelayAwaiter::await_suspend(std::coroutine_handle<> h) {

@@ -15,6 +15,7 @@
 #include <QByteArray>
 #include <QDateTime>
 #include <QString>
+#include <algorithm>
 #ifndef Q_MOC_RUN
 #include <coroutine>
 #endif
@@ -39,7 +40,8 @@ struct BusExchange {
     Status status = Status::Closed;
     QDateTime closedAt; // when the reply window closed (the drain)
     std::int32_t closedTick = 0;
-    int lateMs = 0; // how long after the 35 ms the drain came
+    int lateMs = 0;  // how long after the 35 ms the drain came
+    int attempt = 0; // 0 for the first try of a command, 1.. for its retries
 
     bool valid() const { return status == Status::Valid; }
 };
@@ -75,8 +77,15 @@ public:
     // The reply to the command just sent: text from the last marker up to
     // its carriage return, "TIMEOUT", or empty text on a closed port.
     BusTask<QString> ReadReply();
-    // SendCommand and ReadReply as one: the whole exchange.
+    // SendCommand and ReadReply as one: the whole exchange. A reply that is
+    // missing or not valid has the same line sent again, up to retries()
+    // times, each try with its own window; the last try is returned.
     BusTask<BusExchange> Exchange(QString line);
+
+    // How often a command without a valid reply is sent again (0 to 3).
+    static constexpr int kMaxRetries = 3;
+    void setRetries(int retries) { retries_ = std::clamp(retries, 0, kMaxRetries); }
+    int retries() const { return retries_; }
 
     // Waits until the tick count has advanced by the whole part of ms; the
     // event loop runs meanwhile. `atEnd` runs the moment the wait is over,
@@ -149,6 +158,8 @@ private:
     Operator& op_;
     QByteArray lastLine_;
     BusExchange last_;
+    int retries_ = 0;
+    int attempt_ = 0; // the try ReadReply is waiting for
     // Shared with awaiters, which may outlive the link when a job is left
     // under a box at shutdown.
     std::shared_ptr<bool> running_;

@@ -34,7 +34,7 @@ LinkHealth::LinkHealth(BusSession& bus, Clock& clock, QObject* parent)
 
 void LinkHealth::resetBus() {
     lost_ = false;
-    sent_ = valid_ = timeouts_ = invalid_ = stray_ = 0;
+    sent_ = valid_ = timeouts_ = invalid_ = stray_ = retries_ = 0;
     worstLateMs_ = lateDrains_ = 0;
     modules_.clear();
     emit changed();
@@ -56,6 +56,10 @@ void LinkHealth::busExchange(const BusExchange& x) {
     ModuleHealth& m = modules_[address];
     ++sent_;
     ++m.sent;
+    if (x.attempt > 0) {
+        ++retries_;
+        ++m.retries;
+    }
     m.lastValid = x.valid();
     switch (x.status) {
     case BusExchange::Status::Valid:

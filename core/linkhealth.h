@@ -31,6 +31,7 @@ struct ModuleHealth {
     int timeouts = 0; // nothing came back in the reply window
     int invalid = 0;  // something came back, but not a valid reply
     int stray = 0;    // a whole reply and then another in one window
+    int retries = 0;  // tries after a first try without a valid reply
     bool lastValid = false;
     std::optional<std::int32_t> lastValidTick;
     QDateTime lastValidTime;
@@ -62,6 +63,9 @@ public:
     int timeouts() const { return timeouts_; }
     int invalidReplies() const { return invalid_; }
     int strayReplies() const { return stray_; }
+    int retries() const { return retries_; }
+    // The retries a command gets now (the Faults setting).
+    int retriesAllowed() const { return bus_.link().retries(); }
     // How late the reply windows were drained after their 35 ms: the worst,
     // and how many drains came more than kLateDrainMs late.
     static constexpr int kLateDrainMs = 5;
@@ -103,6 +107,7 @@ private:
     int timeouts_ = 0;
     int invalid_ = 0;
     int stray_ = 0;
+    int retries_ = 0;
     int worstLateMs_ = 0;
     int lateDrains_ = 0;
     QMap<QChar, ModuleHealth> modules_;

@@ -47,6 +47,8 @@ frmHealth::frmHealth(LinkHealth& health, ShipFeed& feed, QWidget* parent)
     timeouts_ = value("healthTimeouts");
     invalid_ = value("healthInvalid");
     stray_ = value("healthStray");
+    retries_ = value("healthRetries");
+    faults_ = value("healthFaults");
     drain_ = value("healthDrain");
     busForm->addRow(QStringLiteral("State:"), busState_);
     busForm->addRow(QStringLiteral("Device:"), busDevice_);
@@ -55,12 +57,14 @@ frmHealth::frmHealth(LinkHealth& health, ShipFeed& feed, QWidget* parent)
     busForm->addRow(QStringLiteral("Timeouts:"), timeouts_);
     busForm->addRow(QStringLiteral("Invalid replies:"), invalid_);
     busForm->addRow(QStringLiteral("Stray replies:"), stray_);
+    busForm->addRow(QStringLiteral("Retries:"), retries_);
+    busForm->addRow(QStringLiteral("Faults setting:"), faults_);
     busForm->addRow(QStringLiteral("Reply window:"), drain_);
-    modules_ = new QTableWidget(0, 6, this);
+    modules_ = new QTableWidget(0, 7, this);
     modules_->setObjectName(QStringLiteral("healthModules"));
     modules_->setHorizontalHeaderLabels({QStringLiteral("Module"), QStringLiteral("Sent"),
                                          QStringLiteral("Valid"), QStringLiteral("Timeouts"),
-                                         QStringLiteral("Invalid"),
+                                         QStringLiteral("Invalid"), QStringLiteral("Retries"),
                                          QStringLiteral("Last valid reply")});
     modules_->verticalHeader()->hide();
     modules_->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -129,6 +133,12 @@ void frmHealth::refresh() {
     timeouts_->setText(QString::number(health_.timeouts()));
     invalid_->setText(QString::number(health_.invalidReplies()));
     stray_->setText(QString::number(health_.strayReplies()));
+    retries_->setText(QString::number(health_.retries()));
+    faults_->setText(health_.retriesAllowed() == 0
+                         ? QStringLiteral("no retries: a missed reply fails at once")
+                         : QStringLiteral("up to %1 retr%2 of a missed reply")
+                               .arg(health_.retriesAllowed())
+                               .arg(health_.retriesAllowed() == 1 ? "y" : "ies"));
     drain_->setText(QStringLiteral("35 ms + up to %1 ms late, %2 drains over %3 ms late")
                         .arg(health_.worstDrainLateMs())
                         .arg(health_.lateDrains())
@@ -139,15 +149,16 @@ void frmHealth::refresh() {
     int row = 0;
     for (auto it = modules.cbegin(); it != modules.cend(); ++it, ++row) {
         const ModuleHealth& m = it.value();
-        const QString cells[6] = {
+        const QString cells[7] = {
             it.key(),
             QString::number(m.sent),
             QString::number(m.valid),
             QString::number(m.timeouts),
             QString::number(m.invalid),
+            QString::number(m.retries),
             m.lastValidTick ? LinkHealth::AgeText(m.lastValidTime, health_.moduleAgeMs(it.key()))
                             : QStringLiteral("none")};
-        for (int c = 0; c < 6; ++c) {
+        for (int c = 0; c < 7; ++c) {
             QTableWidgetItem* item = modules_->item(row, c);
             if (!item) {
                 item = new QTableWidgetItem;

@@ -1,9 +1,10 @@
 #pragma once
 // frmHealth, "Link Health": the quiet view of both links. For the bus its
 // state, device and counters, and per module the commands, valid replies,
-// timeouts, invalid replies and the last valid reply; for the CTD line the
-// records per second, malformed and over-long lines and the last record's
-// age; and the ship feed's status line. Non-modal; it only reads.
+// timeouts, invalid replies, the last valid reply and the retries, and the
+// Faults setting; for the CTD line the records per second, malformed and
+// over-long lines and the last record's age; and the ship feed's status
+// line. Non-modal; it only reads.
 
 #include <QDialog>
 #include <QTimer>
@@ -39,6 +40,8 @@ private:
     QLabel* timeouts_;
     QLabel* invalid_;
     QLabel* stray_;
+    QLabel* retries_;
+    QLabel* faults_;
     QLabel* drain_;
     QTableWidget* modules_;
     QLabel* ctdRate_;

@@ -185,6 +185,9 @@ void FlumeServer::onDghReadable() {
         }
         if (!reply || reply->isEmpty())
             continue;
+        // A reply lost on the way, as to noise: the module did act.
+        if (faults_.takeDrop(DghResponder::addressOf(line)))
+            continue;
         const QByteArray bytes = faults_.shape(*reply);
         QTimer::singleShot(*delay, Qt::PreciseTimer, this, [this, bytes] { writeDgh(bytes); });
     }

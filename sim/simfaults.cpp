@@ -19,6 +19,15 @@ std::optional<int> SimFaults::replyDelay(char address) const {
     return replyDelayMs;
 }
 
+bool SimFaults::takeDrop(char address) {
+    const auto it = drops.find(address);
+    if (it == drops.end())
+        return false;
+    if (--*it <= 0)
+        drops.erase(it);
+    return true;
+}
+
 QByteArray SimFaults::shape(const QByteArray& reply) const {
     QByteArray out = garbage ? QByteArray(kGarbage) + reply : reply;
     if (parity)
@@ -58,9 +67,25 @@ QString SimFaults::apply(const QString& line) {
         QStringLiteral("silent"),   QStringLiteral("unsilent"),       QStringLiteral("late"),
         QStringLiteral("unlate"),   QStringLiteral("reply-delay-ms"), QStringLiteral("late-ms"),
         QStringLiteral("garbage"),  QStringLiteral("parity"),         QStringLiteral("ctd-crlf"),
-        QStringLiteral("ctd-rate"), QStringLiteral("ctd-malformed")};
+        QStringLiteral("ctd-rate"), QStringLiteral("ctd-malformed"),  QStringLiteral("drop")};
     if (!kWords.contains(word))
         return QStringLiteral("error unknown command \"%1\"").arg(word);
+    if (word == QLatin1String("drop")) {
+        const char a = w.size() == 3 ? ParseAddress(arg) : 0;
+        bool ok = false;
+        const int n = w.size() == 3 ? w[2].toInt(&ok) : 0;
+        if (w.size() != 3)
+            return QStringLiteral("error drop takes an address and a count");
+        if (a == 0)
+            return QStringLiteral("error bad address \"%1\"").arg(arg);
+        if (!ok || n < 0 || n > 1000000)
+            return QStringLiteral("error bad count \"%1\"").arg(w[2]);
+        if (n == 0)
+            drops.remove(a);
+        else
+            drops[a] = n;
+        return okText;
+    }
     if (w.size() != 2)
         return QStringLiteral("error %1 takes one argument").arg(word);
 
@@ -143,6 +168,8 @@ QString SimFaults::controlHelp() {
         "  ctd-crlf on|off           CTD lines end with CR LF instead of LF\n"
         "  ctd-malformed N           every Nth CTD record malformed (0 = none)\n"
         "  ctd-rate R                CTD records per second, 0 to 24 (0 = quiet)\n"
+        "  drop A N                  module A misses its next N replies (it still acts\n"
+        "                            on the commands; 0 = none)\n"
         "  close dgh|ctd             close that pseudo-terminal (a vanished port)\n"
         "  state                     print the flume's state on one line\n");
 }

@@ -4,6 +4,7 @@
 // lines ("silent 4", "crlf on", ...).
 
 #include <QByteArray>
+#include <QMap>
 #include <QSet>
 #include <QString>
 #include <optional>
@@ -22,12 +23,18 @@ struct SimFaults {
     int ctdMalformed = 0; // every Nth CTD record is malformed; 0 = none
     double ctdRate = 1.0; // CTD records per second; 0 = the CTD is quiet
 
+    // Replies each module still misses ("drop A N").
+    QMap<char, int> drops;
+
     static constexpr double kMaxCtdRate = 24.0;
     static constexpr const char* kGarbage = "xy";
 
     // When the reply of `address` goes out, in ms after its command, or
     // nullopt when the module stays silent.
     std::optional<int> replyDelay(char address) const;
+    // True when this reply of `address` is lost: one of its dropped replies
+    // is used up.
+    bool takeDrop(char address);
     // The reply bytes as they go on the wire.
     QByteArray shape(const QByteArray& reply) const;
 

@@ -8,6 +8,7 @@
 #include "actuators/profiler.h"
 #include "calibration/calibrationcontrol.h"
 #include "charts/chartpanels.h"
+#include "core/faults.h"
 #include "core/linkhealth.h"
 #include "core/modulemap.h"
 #include "core/serialdevices.h"
@@ -22,6 +23,7 @@
 #include "logging/loggingcontrol.h"
 #include "portdialog/busstatuspanel.h"
 #include "portdialog/frmdevices.h"
+#include "portdialog/frmfaults.h"
 #include "review/frmreview.h"
 #include "ui/widgets/knob.h"
 #include "ui/widgets/statusbar.h"
@@ -91,6 +93,7 @@ frmMain::~frmMain() {
     ShutdownStep();
     replayMarks_.reset();
     delete healthWindow_;
+    delete faultsWindow_;
     staleMarks_.reset();
     health_.reset();
     marks_.reset();
@@ -113,6 +116,7 @@ frmMain::~frmMain() {
 void frmMain::wireControllers() {
     const QString icons = platform_.programDir + QStringLiteral("/icons");
     bus_ = new BusSession(platform_.MSComm1, platform_.clock, sink_, Timer1, tmrRPM, this);
+    bus_->link().setRetries(LoadFaultSettings().retries);
     busPanel_ = std::make_unique<BusStatusPanel>(*bus_, StatusPanel(*StatusBar1, 4, icons));
     charts_ = std::make_unique<ChartPanels>(
         ChartPanelsView{CWGraph1, CWpHmin, CWpHmax, GraphMode, CWButton1, cwPlot, cwbPh, CWGraph2,
@@ -236,6 +240,7 @@ void frmMain::wireMenus() {
     connect(mnuReview, &QAction::triggered, this, &frmMain::showReview);
     connect(mnuFeed, &QAction::triggered, this, &frmMain::showFeed);
     connect(mnuHealth, &QAction::triggered, this, &frmMain::showHealth);
+    connect(mnuFaults, &QAction::triggered, this, &frmMain::showFaults);
 }
 
 void frmMain::ToolbarButtonClick(const QString& key) {
@@ -397,6 +402,24 @@ void frmMain::showHealth() {
 
 frmHealth* frmMain::healthWindow() const {
     return healthWindow_;
+}
+
+void frmMain::showFaults() {
+    if (faultsWindow_ && faultsWindow_->isVisible()) {
+        BringToFront(faultsWindow_);
+        return;
+    }
+    faultsWindow_ = new frmFaults(this);
+    connect(faultsWindow_, &frmFaults::saved, this, [this](const FaultSettings& settings) {
+        bus_->link().setRetries(settings.retries);
+        if (health_)
+            emit health_->changed();
+    });
+    faultsWindow_->show();
+}
+
+frmFaults* frmMain::faultsWindow() const {
+    return faultsWindow_;
 }
 
 void frmMain::showCalibration() {

@@ -44,6 +44,7 @@ class frmAbout;
 class frmComms1;
 class frmFeed;
 class frmHealth;
+class frmFaults;
 class LinkHealth;
 class StaleMarks;
 class EventMarks;
@@ -146,6 +147,7 @@ public:
     QAction* mnuFeed = nullptr;
     QAction* mnuDevices = nullptr;
     QAction* mnuHealth = nullptr;
+    QAction* mnuFaults = nullptr;
     QAction* mnuAbout = nullptr;
 
     // Scale ends of the CTD knobs: wide enough for the start values 44 and 56.
@@ -186,6 +188,10 @@ public:
     // and behind the stale marks of read-outs, lamps and charts.
     void showHealth();
     frmHealth* healthWindow() const;
+    // The Faults window: the retries of a missed reply, used by the bus
+    // from its next command once saved.
+    void showFaults();
+    frmFaults* faultsWindow() const;
     LinkHealth& linkHealth() { return *health_; }
     LoggingControl& logging() { return *logging_; }
     StaleMarks& staleMarks() { return *staleMarks_; }
@@ -258,6 +264,7 @@ private:
     std::unique_ptr<LinkHealth> health_;
     std::unique_ptr<StaleMarks> staleMarks_; // panel 5
     QPointer<frmHealth> healthWindow_;
+    QPointer<frmFaults> faultsWindow_;
 };
 
 } // namespace corvale

@@ -179,6 +179,7 @@ void frmMain::buildMenus() {
     mnuDevices = item(mnuComms, "mnuDevices", "Serial devices");
     mnuFeed = item(mnuComms, "mnuFeed", "Ship Feed...");
     mnuHealth = item(mnuComms, "mnuHealth", "Link Health");
+    mnuFaults = item(mnuComms, "mnuFaults", "Faults...");
     mnuHelp = menu("mnuHelp", "Help");
     mnuAbout = item(mnuHelp, "mnuAbout", "About");
 }

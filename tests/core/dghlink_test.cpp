@@ -148,3 +148,49 @@ TEST_F(Bus, WireNumbersKeepThePeriodUnderACommaLocale) {
     QLocale::setDefault(saved);
     EXPECT_EQ(port.written.last(), "$3AO+00012.50\r");
 }
+
+// A command without a valid reply is sent again, up to the retries set,
+// each try in its own window and handed on as its own exchange; a closed
+// port gets no retry, as nothing went out.
+TEST_F(Bus, RetriesSendTheSameLineAgainEachWithItsOwnWindow) {
+    QList<BusExchange> heard;
+    link.setExchangeHook([&heard](const BusExchange& x) { heard << x; });
+    link.setRetries(9);
+    EXPECT_EQ(link.retries(), DghLink::kMaxRetries);
+    link.setRetries(2);
+
+    port.queueReply("xy", 5);           // something, but no reply
+    port.queueReply("*+00001.00\r", 5); // the retry is answered
+    const std::int32_t before = clock.ticks();
+    const BusExchange x = RunTask(link.Exchange("$1RD\r"), clock);
+    EXPECT_TRUE(x.valid());
+    EXPECT_EQ(x.attempt, 1);
+    EXPECT_EQ(clock.ticks() - before, 2 * DghLink::kReplyWaitMs);
+    EXPECT_EQ(port.written, (QList<QByteArray>{"$1RD\r", "$1RD\r"}));
+    ASSERT_EQ(heard.size(), 2);
+    EXPECT_EQ(heard[0].status, BusExchange::Status::Invalid);
+    EXPECT_EQ(heard[0].attempt, 0);
+    EXPECT_EQ(heard[1].attempt, 1);
+
+    // Every try missed: the last one is what the caller gets.
+    heard.clear();
+    port.written.clear();
+    const BusExchange missed = RunTask(link.Exchange("$4RD\r"), clock);
+    EXPECT_EQ(missed.status, BusExchange::Status::Timeout);
+    EXPECT_EQ(missed.reply, "TIMEOUT");
+    EXPECT_EQ(port.written.size(), 3);
+    ASSERT_EQ(heard.size(), 3);
+    EXPECT_EQ(heard[2].attempt, 2);
+
+    heard.clear();
+    port.close();
+    EXPECT_EQ(RunTask(link.Exchange("$4RD\r"), clock).status, BusExchange::Status::Closed);
+    EXPECT_EQ(op.texts(), QStringList{QStringLiteral("Port Not open")});
+
+    // Without retries a miss is final at once.
+    port.open();
+    port.written.clear();
+    link.setRetries(0);
+    EXPECT_FALSE(RunTask(link.Exchange("$4RD\r"), clock).valid());
+    EXPECT_EQ(port.written.size(), 1);
+}

@@ -1,6 +1,10 @@
 // The whole station on the flume simulator: the bus opened through the port
 // dialog, the real serial port, the real clock and the station's timers.
 
+#include "core/faults.h"
+#include "core/linkhealth.h"
+#include "health/frmhealth.h"
+#include "portdialog/frmfaults.h"
 #include "tests/support/simstation.h"
 #include "ui/mainwindow.h"
 #include "ui/widgets/indicatorlamp.h"
@@ -9,8 +13,13 @@
 #include "ui/widgets/togglebutton.h"
 
 #include <QLabel>
+#include <QPushButton>
+#include <QSpinBox>
 #include <QTest>
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <iterator>
 
 using namespace corvale;
 
@@ -85,6 +94,63 @@ TEST_F(StationOnFlume, ASilentWaveSpeedModuleClosesTheBus) {
     // The poll meets the closed port on its next tick and stops too.
     ASSERT_TRUE(WaitUntil([&] { return !main->Timer1.isTicking(); }, 2000));
     EXPECT_TRUE(op.texts().contains(QStringLiteral("NO VALID RETURN FROM 1712")));
+}
+
+// With one retry set in the Faults window, a missed reply is asked again on
+// the wire and the poll rides through; two missed replies in a row fail as
+// without retries.
+TEST_F(StationOnFlume, OneRetryRidesThroughAMissedReplyButNotTwo) {
+    Start({});
+    main->mnuFaults->trigger();
+    frmFaults* faults = main->faultsWindow();
+    ASSERT_NE(faults, nullptr);
+    faults->spnRetries->setValue(1);
+    QTest::mouseClick(faults->cmdSave, Qt::LeftButton);
+    faults->close();
+    QList<BusExchange> wire;
+    QObject::connect(&main->bus(), &BusSession::exchanged, main.get(),
+                     [&wire](const BusExchange& x) { wire << x; });
+    const LinkHealth& health = main->linkHealth();
+    ASSERT_TRUE(WaitUntil([&] { return main->lblThrustRPM->text() == QStringLiteral("0"); }, 3000));
+
+    ASSERT_TRUE(sim.control(QStringLiteral("drop 1 1")));
+    ASSERT_TRUE(WaitUntil([&] { return health.module(QLatin1Char('1')).retries >= 1; }, 3000))
+        << Messages();
+    ASSERT_TRUE(
+        WaitUntil([&] { return !wire.isEmpty() && wire.last().line.startsWith("$4RD"); }, 3000));
+    EXPECT_TRUE(op.messages.isEmpty()) << Messages();
+    EXPECT_EQ(main->bus().state(), BusSession::State::Running);
+    EXPECT_TRUE(main->tmrRPM.isTicking());
+    // The same line went out twice in a row, and the second try was answered.
+    const auto retried = std::find_if(wire.cbegin(), wire.cend(),
+                                      [](const BusExchange& x) { return x.attempt == 1; });
+    ASSERT_NE(retried, wire.cend());
+    ASSERT_NE(retried, wire.cbegin());
+    EXPECT_EQ(retried->line, QByteArray("$1RD\r"));
+    EXPECT_TRUE(retried->valid());
+    EXPECT_EQ(std::prev(retried)->line, QByteArray("$1RD\r"));
+    EXPECT_EQ(std::prev(retried)->status, BusExchange::Status::Timeout);
+    EXPECT_EQ(LoadFaultSettings().retries, 1);
+    main->mnuHealth->trigger();
+    ASSERT_NE(main->healthWindow(), nullptr);
+    EXPECT_EQ(main->healthWindow()->findChild<QLabel*>(QStringLiteral("healthFaults"))->text(),
+              QStringLiteral("up to 1 retry of a missed reply"));
+    EXPECT_EQ(main->healthWindow()->findChild<QLabel*>(QStringLiteral("healthRetries"))->text(),
+              QString::number(health.retries()));
+
+    ASSERT_TRUE(sim.control(QStringLiteral("drop 1 2")));
+    ASSERT_TRUE(WaitUntil([&] { return !op.messages.isEmpty(); }, 3000));
+    EXPECT_EQ(op.texts(), QStringList{QStringLiteral("NO VALID RETURN FROM Freq. MODULE")});
+    EXPECT_EQ(health.module(QLatin1Char('1')).retries, 2);
+
+    ASSERT_TRUE(sim.control(QStringLiteral("drop 4 2")));
+    ASSERT_TRUE(WaitUntil([&] { return !dgh->isOpen(); }, 3000)) << Messages();
+    // The box of the wave speed module is the second; the poll's cascade
+    // on the closed port follows as without retries.
+    ASSERT_GE(op.messages.size(), 2);
+    EXPECT_EQ(op.messages[1].text,
+              QStringLiteral("NO VALID RETURN FROM Freq. MODULE\r\nClosing Comm Port"));
+    EXPECT_FALSE(main->tmrRPM.isTicking());
 }
 
 } // namespace

@@ -162,6 +162,8 @@ TEST_F(StationTest, AReplaySaysHowFarItHasComeAndWhenItHasEnded) {
     EXPECT_EQ(main->StatusBar1->panelText(6), QStringLiteral("Replay ended (160 lines)"));
     EXPECT_EQ(main->CWGraph2->marks().size(), 2);
     EXPECT_TRUE(main->windowTitle().endsWith(QStringLiteral("Replay of run1.csv.raw.csv")));
+}
+
 TEST_F(StationTest, ADamagedArchivesMarksStillReturnAndItsSkippedLinesAreNamedOnce) {
     make();
     const QString path = programDir.filePath(QStringLiteral("run.csv.raw.csv"));

@@ -199,8 +199,8 @@ TEST_F(StaleMarksTest, HealthWindowCountsWhatThePortDidAndStartsAfreshWithTheSes
     EXPECT_EQ(row(3), QStringLiteral("6 2 0 2 0"));
     EXPECT_EQ(row(4), QStringLiteral("7 2 0 0 2"));
     EXPECT_EQ(row(5), QStringLiteral("9 2 2 0 0"));
-    EXPECT_EQ(table->item(3, 5)->text(), QStringLiteral("none"));
-    EXPECT_EQ(table->item(5, 5)->text(), QStringLiteral("Last read 14:07:09, 0 s ago"));
+    EXPECT_EQ(table->item(3, 6)->text(), QStringLiteral("none"));
+    EXPECT_EQ(table->item(5, 6)->text(), QStringLiteral("Last read 14:07:09, 0 s ago"));
     EXPECT_EQ(text("healthCtdRecords"), QStringLiteral("1"));
     EXPECT_EQ(text("healthCtdMalformed"), QStringLiteral("1"));
     EXPECT_EQ(text("healthCtdOverlong"), QStringLiteral("1"));

@@ -1,8 +1,12 @@
 // The port dialog's text rules: settings fields, port names, parity names,
 // the status text and the device captions.
 
+#include "core/faults.h"
+#include "core/store.h"
 #include "portdialog/commsettings.h"
 
+#include <QStandardPaths>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using namespace corvale;
@@ -53,4 +57,26 @@ TEST(CommSettings, FourDevicesHaveCaptions) {
     EXPECT_EQ(CommDeviceCaption(3), "Ship Lat/Long. Port Settings");
     EXPECT_FALSE(CommDeviceCaption(4));
     EXPECT_FALSE(CommDeviceCaption(-1));
+}
+
+// A hand-edited [Faults] section never gives more retries than allowed, and
+// a value that is no number is the default.
+TEST(FaultSettings, StoredRetriesAreReadWithinTheirRange) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir.path());
+    EXPECT_EQ(LoadFaultSettings().retries, 0);
+    const std::pair<const char*, int> cases[] = {{"2", 2},  {" 3 ", 3}, {"7", 3},
+                                                 {"-1", 0}, {"two", 0}, {"", 0}};
+    for (const auto& [text, expected] : cases) {
+        {
+            CORVALE_STORE(store);
+            store.setValue(QStringLiteral("Faults/retries"), QString::fromLatin1(text));
+        }
+        EXPECT_EQ(LoadFaultSettings().retries, expected) << text;
+    }
+    ASSERT_TRUE(StoreFaultSettings(FaultSettings{1}));
+    EXPECT_EQ(LoadFaultSettings().retries, 1);
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
+                       QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation));
 }

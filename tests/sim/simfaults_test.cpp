@@ -34,6 +34,21 @@ TEST(SimFaults, SilentAndLateModules) {
     EXPECT_EQ(f.replyDelay('9'), 8);
 }
 
+TEST(SimFaults, DroppedRepliesAreUsedUpOneByOne) {
+    SimFaults f;
+    EXPECT_EQ(f.apply("drop a 2"), "ok drop a 2");
+    EXPECT_FALSE(f.takeDrop('1'));
+    EXPECT_TRUE(f.takeDrop('A'));
+    EXPECT_TRUE(f.takeDrop('A'));
+    EXPECT_FALSE(f.takeDrop('A'));
+    f.apply("drop 1 5");
+    EXPECT_EQ(f.apply("drop 1 0"), "ok drop 1 0");
+    EXPECT_FALSE(f.takeDrop('1'));
+    for (const char* bad : {"drop 1", "drop 1 x", "drop 1 -1", "drop ab 1", "drop 1 2 3"})
+        EXPECT_TRUE(f.apply(bad).startsWith("error")) << bad;
+    EXPECT_TRUE(f.drops.isEmpty());
+}
+
 TEST(SimFaults, GarbageGoesBeforeTheMarkerAndParitySetsEveryHighBit) {
     SimFaults f;
     EXPECT_EQ(f.shape("*0003\r"), "*0003\r");

@@ -1,0 +1,63 @@
+#include "portdialog/frmfaults.h"
+
+#include "core/dghlink.h"
+
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+namespace corvale {
+
+frmFaults::frmFaults(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("frmFaults"));
+    setWindowTitle(QStringLiteral("Faults"));
+    setModal(false);
+    setAttribute(Qt::WA_DeleteOnClose);
+
+    const FaultSettings stored = LoadFaultSettings();
+    spnRetries = new QSpinBox(this);
+    spnRetries->setObjectName(QStringLiteral("spnRetries"));
+    spnRetries->setRange(0, DghLink::kMaxRetries);
+    spnRetries->setValue(stored.retries);
+    spnRetries->setToolTip(
+        QStringLiteral("How often a module command without a valid reply is sent again before "
+                       "the bus reports the failure. 0: the failure is reported at once."));
+    auto* form = new QFormLayout;
+    form->addRow(QStringLiteral("Retries of a missed reply:"), spnRetries);
+
+    lblResult = new QLabel(this);
+    lblResult->setObjectName(QStringLiteral("lblResult"));
+    cmdSave = new QPushButton(QStringLiteral("Save"), this);
+    cmdSave->setObjectName(QStringLiteral("cmdSave"));
+    cmdSave->setDefault(true);
+    cmdClose = new QPushButton(QStringLiteral("Close"), this);
+    cmdClose->setObjectName(QStringLiteral("cmdClose"));
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(cmdSave);
+    buttons->addWidget(cmdClose);
+
+    auto* column = new QVBoxLayout(this);
+    column->addLayout(form);
+    column->addWidget(lblResult);
+    column->addLayout(buttons);
+
+    connect(cmdSave, &QPushButton::clicked, this, &frmFaults::save);
+    connect(cmdClose, &QPushButton::clicked, this, &QDialog::close);
+}
+
+void frmFaults::save() {
+    FaultSettings settings;
+    settings.retries = spnRetries->value();
+    if (!StoreFaultSettings(settings)) {
+        lblResult->setText(QStringLiteral("The settings could not be stored."));
+        return;
+    }
+    lblResult->setText(QStringLiteral("Saved."));
+    emit saved(settings);
+}
+
+} // namespace corvale
