@@ -25,19 +25,27 @@ void FileSyncer::start(int fd, long long syncedEnd) {
 }
 
 void FileSyncer::request(long long end, int withinMs) {
+    bool wake = false;
     {
         const std::lock_guard lock(mutex_);
         if (!worker_.joinable() || error_ != 0 || end <= requested_)
             return;
         const Clock::time_point due = Clock::now() + std::chrono::milliseconds(withinMs);
-        // The first unsynced byte sets the time; later ones may only hasten it.
-        if (requested_ <= synced_ || due < due_)
+        // The first unsynced byte sets the time; later ones may only hasten
+        // it. Otherwise the thread sleeps on: one wake-up per sync, not per
+        // record.
+        if (requested_ <= synced_ || due < due_) {
             due_ = due;
+            wake = true;
+        }
         requested_ = end;
-        if (withinMs <= 0)
+        if (withinMs <= 0) {
             urgent_ = true;
+            wake = true;
+        }
     }
-    wake_.notify_all();
+    if (wake)
+        wake_.notify_all();
 }
 
 int FileSyncer::flush() {
