@@ -24,7 +24,7 @@
 //
 //   corvale_bench_fullload [--seconds N] [--label NAME]   (default 30 s)
 
-#include "bench/benchsupport.h"
+#include "bench/fullloadstation.h"
 #include "core/clock.h"
 #include "core/qtserialport.h"
 #include "core/stationtimer.h"
@@ -267,59 +267,16 @@ private:
 
 // The station's own event loop, which sleeps until something is due (QTest's
 // wait polls every 10 ms, which would count against the station).
-void WaitMs(qint64 ms) {
-    QEventLoop loop;
-    QTimer::singleShot(std::chrono::milliseconds(ms), Qt::PreciseTimer, &loop, &QEventLoop::quit);
-    loop.exec();
-}
 
 Figures Run(int seconds) {
     Figures f;
-    PrivateStore store;
-    SimProcess sim;
-    QTemporaryDir logDir;
     Sink ship;
-    if (!store.isValid() || !logDir.isValid() ||
-        !sim.start({QStringLiteral("--ctd-rate"), QStringLiteral("24")})) {
-        std::fprintf(stderr, "simulator did not start: %s\n", qPrintable(sim.errorText()));
-        return f;
-    }
-    store.mapPort(4, sim.dghDevice());
-    store.mapPort(5, sim.ctdDevice());
-    QtSerialPort dgh(4, QStringLiteral("19200,n,8,1"));
-    QtSerialPort ctd(5, QStringLiteral("9600,n,8,1"));
     RealClock clock;
-    BenchOperator op;
-    op.file = logDir.filePath(QStringLiteral("fullload.csv"));
-    frmMain main(Platform{dgh, ctd, clock, op, QStringLiteral(CORVALE_BINARY_DIR)});
-    main.resize(1280, 800);
-    main.show();
-
-    main.showComms();
-    QTest::mouseClick(main.commsDialog()->cmdUpdate, Qt::LeftButton);
-    main.bus().runUntilIdle();
-    main.cwbPh->setValue(true);
-    main.cwCTDflag->setValue(true);
-    main.cwPlot->setValue(true);
-    main.cwCTDplot->setValue(true);
-    FeedSettings feed;
-    feed.enabled = ship.port() > 0;
-    feed.port = ship.port();
-    main.feed().setSettings(feed);
-    main.ToolbarButtonClick(QStringLiteral("start"));
-    if (auto* logger = main.findChild<frmLogBF2*>(QStringLiteral("frmLogBF2"))) {
-        logger->optDatafile[1]->click();
-        logger->cmdSelect->click();
-        logger->optAppend[1]->click();
-        logger->cmbInterval->setCurrentIndex(7); // 0.5 s
-        logger->chkRawArchive->setChecked(true);
-        logger->chkRawArchiveBus->setChecked(true);
-        logger->cmdExit->click();
-    }
-    if (!dgh.isOpen() || !ctd.isOpen()) {
-        std::fprintf(stderr, "the bus or the CTD line did not open\n");
+    FullLoadStation station;
+    if (!station.start(clock,
+                       {QStringLiteral("fullload.csv"), true, static_cast<quint16>(ship.port())}))
         return f;
-    }
+    frmMain& main = *station.main;
     WaitMs(1500); // settle: first paint, first cycles
 
     // 1. Stalls.
@@ -352,8 +309,8 @@ Figures Run(int seconds) {
     f.cpuShare = 100 * (ProcessCpuSeconds() - cpu0) / (cpuWall.nsecsElapsed() / 1e9);
 
     // 3. Parts.
-    parts.own(&dgh, sizeof dgh, Bus);
-    parts.own(&ctd, sizeof ctd, Ctd);
+    parts.own(&station.dgh, sizeof station.dgh, Bus);
+    parts.own(&station.ctd, sizeof station.ctd, Ctd);
     parts.own(&main.staleMarks(), sizeof(StaleMarks), Health);
     for (StationTimer* t : main.findChildren<StationTimer*>())
         parts.own(t, sizeof(StationTimer), Part(std::max(0, parts.of(t))));
@@ -376,8 +333,8 @@ Figures Run(int seconds) {
     f.otherThreadsShare = 100 * (process - thread) / elapsed;
     f.instrumentedShare = 100 * process / elapsed;
 
-    f.messages = op.messages;
-    f.ok = dgh.isOpen() && ctd.isOpen();
+    f.messages = station.op.messages;
+    f.ok = station.linesOpen();
     main.stopLogging();
     return f;
 }

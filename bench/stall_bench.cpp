@@ -9,12 +9,13 @@
 // earlier design: the wait sleeps inside the command) and with the bus
 // session's wait, which gives the event loop back. Each run also gives how
 // late the reply windows were drained after their 35 ms (median, p99, max),
-// measured on the clock's wait itself.
+// measured on the clock's wait itself. It waits in a plain event loop, as
+// the station runs, never in QTest::qWait (which sleeps between turns).
 //
 //   corvale_bench_stall [--seconds N]   (default 30: N s of probing, then N s
 //                                        of CPU measurement, per run)
 
-#include "bench/benchsupport.h"
+#include "bench/fullloadstation.h"
 #include "core/clock.h"
 #include "core/qtserialport.h"
 #include "logging/frmlogbf2.h"
@@ -89,44 +90,11 @@ struct Figures {
 
 template <class C> Figures Run(LatenessClock<C>& clock, int seconds) {
     Figures f;
-    PrivateStore store;
-    SimProcess sim;
-    QTemporaryDir logDir;
-    if (!store.isValid() || !logDir.isValid() ||
-        !sim.start({QStringLiteral("--ctd-rate"), QStringLiteral("24")})) {
-        std::fprintf(stderr, "simulator did not start: %s\n", qPrintable(sim.errorText()));
+    FullLoadStation station;
+    if (!station.start(clock, {QStringLiteral("stall.csv")}))
         return f;
-    }
-    store.mapPort(4, sim.dghDevice());
-    store.mapPort(5, sim.ctdDevice());
-    QtSerialPort dgh(4, QStringLiteral("19200,n,8,1"));
-    QtSerialPort ctd(5, QStringLiteral("9600,n,8,1"));
-    BenchOperator op;
-    op.file = logDir.filePath(QStringLiteral("stall.csv"));
-    frmMain main(Platform{dgh, ctd, clock, op, QStringLiteral(CORVALE_BINARY_DIR)});
-    main.resize(1280, 800);
-    main.show();
-
-    main.showComms();
-    QTest::mouseClick(main.commsDialog()->cmdUpdate, Qt::LeftButton);
-    main.bus().runUntilIdle();
-    main.cwbPh->setValue(true);
-    main.cwCTDflag->setValue(true);
-    main.cwPlot->setValue(true);
-    main.cwCTDplot->setValue(true);
-    main.ToolbarButtonClick(QStringLiteral("start"));
-    if (auto* logger = main.findChild<frmLogBF2*>(QStringLiteral("frmLogBF2"))) {
-        logger->optDatafile[1]->click();
-        logger->cmdSelect->click();
-        logger->optAppend[1]->click();
-        logger->cmbInterval->setCurrentIndex(7); // 0.5 s
-        logger->cmdExit->click();
-    }
-    if (!dgh.isOpen() || !ctd.isOpen()) {
-        std::fprintf(stderr, "the bus or the CTD line did not open\n");
-        return f;
-    }
-    QTest::qWait(1500); // settle: first paint, first cycles
+    frmMain& main = *station.main;
+    WaitMs(1500); // settle: first paint, first cycles
     clock.lateMs.clear();
 
     QElapsedTimer wall;
@@ -150,7 +118,7 @@ template <class C> Figures Run(LatenessClock<C>& clock, int seconds) {
     wall.start();
     probe.start();
     while (wall.elapsed() < seconds * 1000LL)
-        QTest::qWait(100);
+        WaitMs(100);
     probe.stop();
     f.wallSeconds = wall.nsecsElapsed() / 1e9;
     // The CPU share is taken over a second stretch without the probe, whose
@@ -159,11 +127,11 @@ template <class C> Figures Run(LatenessClock<C>& clock, int seconds) {
     const double cpu0 = ProcessCpuSeconds();
     cpuWall.start();
     while (cpuWall.elapsed() < seconds * 1000LL)
-        QTest::qWait(100);
+        WaitMs(100);
     f.cpuSeconds = ProcessCpuSeconds() - cpu0;
     f.cpuWallSeconds = cpuWall.nsecsElapsed() / 1e9;
-    f.messages = op.messages;
-    f.ok = dgh.isOpen() && ctd.isOpen();
+    f.messages = station.op.messages;
+    f.ok = station.linesOpen();
     std::vector<double> late = clock.lateMs;
     std::sort(late.begin(), late.end());
     if (!late.empty()) {
