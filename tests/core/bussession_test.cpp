@@ -29,6 +29,13 @@ BusTask<> Throwing(ModuleOps& ops) {
     throw std::runtime_error("a fault in a job");
 }
 
+BusTask<> AlertThenRead(DghLink& link) {
+    co_await link.Alert(QStringLiteral("first"));
+    link.SendCommand(QStringLiteral("$1RD\r"));
+    co_await link.ReadReply();
+    co_await link.Alert(QStringLiteral("second"));
+}
+
 BusTask<> AwaitsThrowing(ModuleOps& ops) {
     co_await Throwing(ops);
     co_await ops.ReadData(QStringLiteral("4")); // never reached
@@ -182,4 +189,43 @@ TEST(BusSessionRealTime, TheEventLoopRunsWhileACommandWaits) {
     EXPECT_FALSE(seen.isEmpty());
     EXPECT_GT(paints, 0);
     EXPECT_GT(main.CWGraph1->pointCount(), 0);
+}
+
+// Destroying the session while its job waits under a box is as safe as a
+// shutdown: the job ends where it stands when the box closes.
+TEST(BusSessionTeardown, DestroyingTheSessionUnderABoxEndsItsJobThere) {
+    FakeClock clock;
+    FakeSerialPort port{clock, 4, QStringLiteral("19200,n,8,1")};
+    RecordingOperator op;
+    OperatorSink sink{op};
+    StationTimer poll{QStringLiteral("Timer1"), StationTimer::Kind::Bus};
+    StationTimer rpm{QStringLiteral("tmrRPM"), StationTimer::Kind::Bus};
+    ASSERT_EQ(port.open(), SerialPort::OpenError::None);
+    auto session = std::make_unique<BusSession>(port, clock, sink, poll, rpm);
+    op.duringMessage = [&](const QString&) { session.reset(); };
+    DghLink& link = session->link();
+    session->enqueue([&link] { return AlertThenRead(link); });
+    EXPECT_EQ(session, nullptr);
+    EXPECT_EQ(op.texts(), QStringList{"first"});
+    EXPECT_TRUE(port.written.isEmpty());
+    EXPECT_FALSE(ModalScope::active());
+}
+
+// A message raised while a file dialog is open waits for the dialog.
+TEST(OperatorSinkTest, AMessageRaisedUnderAFileDialogIsShownAfterIt) {
+    struct Dialogs : Operator {
+        OperatorSink* sink = nullptr;
+        QStringList seen;
+        void message(const QString& text, const QString&) override { seen << text; }
+        QString openFileName(const QString&, const QString&) override {
+            seen << QStringLiteral("dialog");
+            sink->message(QStringLiteral("CTD lost"));
+            seen << QStringLiteral("dialog closed");
+            return QStringLiteral("run.csv");
+        }
+    } dialogs;
+    OperatorSink sink{dialogs};
+    dialogs.sink = &sink;
+    EXPECT_EQ(sink.openFileName(QString(), QString()), "run.csv");
+    EXPECT_EQ(dialogs.seen, (QStringList{"dialog", "dialog closed", "CTD lost"}));
 }
