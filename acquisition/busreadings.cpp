@@ -1,12 +1,12 @@
 #include "acquisition/busreadings.h"
 
-#include "core/bussession.h"
-#include "core/modulemap.h"
-#include "core/readings.h"
+#include "bus/bussession.h"
+#include "bus/modulemap.h"
+#include "bus/readings.h"
 #include "core/state.h"
 #include "core/stationtimer.h"
 #include "core/textnum.h"
-#include "ui/widgets/indicatorlamp.h"
+#include "widgets/indicatorlamp.h"
 
 #include <QLabel>
 

@@ -4,7 +4,7 @@
 // currents. Each tick queues one job on the bus session; the readings are
 // shown on the read-outs of the view and kept in the station state.
 
-#include "core/bustask.h"
+#include "bus/bustask.h"
 
 #include <QObject>
 #include <QString>

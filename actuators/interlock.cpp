@@ -1,8 +1,8 @@
 #include "actuators/interlock.h"
 
 #include "actuators/profiler.h"
-#include "ui/widgets/indicatorlamp.h"
-#include "ui/widgets/togglebutton.h"
+#include "widgets/indicatorlamp.h"
+#include "widgets/togglebutton.h"
 
 namespace corvale {
 

@@ -1,11 +1,11 @@
 #include "actuators/motorpanel.h"
 
-#include "core/bussession.h"
-#include "core/modulemap.h"
+#include "bus/bussession.h"
+#include "bus/modulemap.h"
 #include "core/textnum.h"
-#include "ui/widgets/numericbox.h"
-#include "ui/widgets/slide.h"
-#include "ui/widgets/togglebutton.h"
+#include "widgets/numericbox.h"
+#include "widgets/slide.h"
+#include "widgets/togglebutton.h"
 
 namespace corvale {
 

@@ -6,7 +6,7 @@
 // bus in the order the operator gave them; a speed still waiting for the bus
 // is replaced by a newer one, so the last value is the one on the wire.
 
-#include "core/bustask.h"
+#include "bus/bustask.h"
 
 #include <QDateTime>
 #include <QObject>

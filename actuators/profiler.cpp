@@ -1,8 +1,8 @@
 #include "actuators/profiler.h"
 
-#include "core/bussession.h"
-#include "core/modulemap.h"
-#include "ui/widgets/togglebutton.h"
+#include "bus/bussession.h"
+#include "bus/modulemap.h"
+#include "widgets/togglebutton.h"
 
 namespace corvale {
 

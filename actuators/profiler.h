@@ -5,7 +5,7 @@
 // at once, while the command waits its turn on the bus, so the other
 // direction cannot be started in between.
 
-#include "core/bustask.h"
+#include "bus/bustask.h"
 
 #include <QDateTime>
 #include <QObject>

@@ -2,9 +2,9 @@
 // main window.
 
 #include "core/clock.h"
-#include "core/qtserialport.h"
+#include "bus/qtserialport.h"
 #include "core/startup.h"
-#include "logging/archivereader.h"
+#include "archive/archivereader.h"
 #include "review/frmreview.h"
 #include "ui/mainwindow.h"
 #include "ui/qtoperator.h"

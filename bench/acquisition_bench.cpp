@@ -7,11 +7,11 @@
 
 #include "bench/benchsupport.h"
 #include "core/clock.h"
-#include "core/qtserialport.h"
+#include "bus/qtserialport.h"
 #include "portdialog/frmcomms1.h"
 #include "tests/support/simprocess.h"
 #include "ui/mainwindow.h"
-#include "ui/widgets/togglebutton.h"
+#include "widgets/togglebutton.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -26,7 +26,7 @@
 
 #include "bench/fullloadstation.h"
 #include "core/clock.h"
-#include "core/qtserialport.h"
+#include "bus/qtserialport.h"
 #include "core/stationtimer.h"
 #include "feed/shipfeed.h"
 #include "health/stalemarks.h"
@@ -34,7 +34,7 @@
 #include "portdialog/frmcomms1.h"
 #include "tests/support/simprocess.h"
 #include "ui/mainwindow.h"
-#include "ui/widgets/togglebutton.h"
+#include "widgets/togglebutton.h"
 
 #include <QApplication>
 #include <QCheckBox>

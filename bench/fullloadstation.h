@@ -7,13 +7,13 @@
 // ship feed to a loopback port.
 
 #include "bench/benchsupport.h"
-#include "core/qtserialport.h"
+#include "bus/qtserialport.h"
 #include "feed/shipfeed.h"
 #include "logging/frmlogbf2.h"
 #include "portdialog/frmcomms1.h"
 #include "tests/support/simprocess.h"
 #include "ui/mainwindow.h"
-#include "ui/widgets/togglebutton.h"
+#include "widgets/togglebutton.h"
 
 #include <QCheckBox>
 #include <QComboBox>

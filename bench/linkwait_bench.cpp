@@ -3,11 +3,11 @@
 // to the event loop, which sleeps, so its pair should cost a small fraction
 // of the spinning one.
 
-#include "core/bustask.h"
+#include "bus/bustask.h"
 #include "core/clock.h"
-#include "core/dghlink.h"
+#include "bus/dghlink.h"
 #include "core/operator.h"
-#include "core/serialport.h"
+#include "bus/serialport.h"
 
 #include <QCoreApplication>
 #include <benchmark/benchmark.h>

@@ -12,7 +12,7 @@
 // The file lives under the build folder, on a real disk.
 
 #include "ctd/ctdrecord.h"
-#include "logging/rawarchive.h"
+#include "archive/rawarchive.h"
 
 #include <QCoreApplication>
 #include <QDateTime>

@@ -12,12 +12,12 @@
 //
 //   corvale_bench_review [--keep FILE]   (FILE: keep or reuse the archive)
 
-#include "logging/rawarchive.h"
+#include "archive/rawarchive.h"
 #include "review/frmreview.h"
 #include "review/reviewplot.h"
 #include "tests/support/fakes.h"
 #include "ui/mainwindow.h"
-#include "ui/widgets/stripchart.h"
+#include "widgets/stripchart.h"
 
 #include <QApplication>
 #include <QDateTime>

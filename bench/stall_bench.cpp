@@ -17,12 +17,12 @@
 
 #include "bench/fullloadstation.h"
 #include "core/clock.h"
-#include "core/qtserialport.h"
+#include "bus/qtserialport.h"
 #include "logging/frmlogbf2.h"
 #include "portdialog/frmcomms1.h"
 #include "tests/support/simprocess.h"
 #include "ui/mainwindow.h"
-#include "ui/widgets/togglebutton.h"
+#include "widgets/togglebutton.h"
 
 #include <QApplication>
 #include <QComboBox>

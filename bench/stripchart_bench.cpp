@@ -3,7 +3,7 @@
 // chart's memory. Targets: under 10 ms per repaint, under 10 MB per chart,
 // append time independent of how many points the chart holds.
 
-#include "ui/widgets/stripchart.h"
+#include "widgets/stripchart.h"
 
 #include <QApplication>
 #include <benchmark/benchmark.h>

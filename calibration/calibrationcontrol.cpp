@@ -5,7 +5,7 @@
 #include "core/operator.h"
 #include "core/state.h"
 
-#include "ui/widgets/windowfit.h"
+#include "widgets/windowfit.h"
 
 #include <QLabel>
 

@@ -1,6 +1,6 @@
 #include "calibration/frmphcal.h"
 
-#include "ui/widgets/togglebutton.h"
+#include "widgets/togglebutton.h"
 
 #include <QCloseEvent>
 #include <QFormLayout>

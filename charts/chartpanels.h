@@ -5,7 +5,7 @@
 // reading with cwbPh, sets the mouse mode from the mode selectors and writes
 // the cursor readout to status-bar panels 2 and 3.
 
-#include "ui/widgets/statusbar.h"
+#include "widgets/statusbar.h"
 
 #include <QObject>
 

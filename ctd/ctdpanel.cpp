@@ -1,9 +1,9 @@
 #include "ctd/ctdpanel.h"
 
 #include "core/operator.h"
-#include "core/portmap.h"
+#include "bus/portmap.h"
 #include "core/state.h"
-#include "ui/widgets/togglebutton.h"
+#include "widgets/togglebutton.h"
 
 #include <QLabel>
 

@@ -3,7 +3,7 @@
 // and every receive event feeds the waiting characters to the record stream,
 // whose records update the four CTD readings and their labels.
 
-#include "core/serialport.h"
+#include "bus/serialport.h"
 #include "ctd/ctdrecord.h"
 
 #include <QObject>

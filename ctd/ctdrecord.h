@@ -2,7 +2,7 @@
 // The CTD record stream: lines of "conductivity,temperature,pressure" ended
 // by a line feed, and how one record updates the station's CTD readings.
 
-#include "ctd/ctdline.h"
+#include "archive/ctdline.h"
 
 #include <QByteArray>
 #include <QString>

@@ -4,8 +4,8 @@
 #include "core/textnum.h"
 #include "feed/frmmark.h"
 #include "feed/stationfeed.h"
-#include "logging/rawarchive.h"
-#include "ui/widgets/stripchart.h"
+#include "archive/rawarchive.h"
+#include "widgets/stripchart.h"
 
 namespace corvale {
 

@@ -1,7 +1,7 @@
 #include "feed/frmfeed.h"
 
 #include "feed/shipfeed.h"
-#include "ui/widgets/windowfit.h"
+#include "widgets/windowfit.h"
 
 #include <QCheckBox>
 #include <QFormLayout>

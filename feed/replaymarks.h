@@ -11,7 +11,7 @@
 // memory: only its marks and its count of lines are kept. A second reader
 // follows the replay line by line for the recorded times.
 
-#include "logging/archivereader.h"
+#include "archive/archivereader.h"
 
 #include <QDateTime>
 #include <QList>

@@ -1,6 +1,6 @@
 #include "feed/sentences.h"
 
-#include "core/readings.h"
+#include "bus/readings.h"
 #include "core/state.h"
 #include "core/textnum.h"
 

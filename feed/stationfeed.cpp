@@ -3,7 +3,7 @@
 #include "core/clock.h"
 #include "core/state.h"
 #include "feed/shipfeed.h"
-#include "ui/widgets/indicatorlamp.h"
+#include "widgets/indicatorlamp.h"
 
 namespace corvale {
 

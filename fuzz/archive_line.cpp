@@ -3,7 +3,7 @@
 // same event at the same instant.
 
 #include "fuzz/fuzzcheck.h"
-#include "logging/archivereader.h"
+#include "archive/archivereader.h"
 
 #include <QDateTime>
 #include <cstdint>

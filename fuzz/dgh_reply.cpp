@@ -3,8 +3,8 @@
 // input bits, the pH millivolts, the motor speeds, the watts, and the raw
 // current reply that the log record carries.
 
-#include "core/dghlink.h"
-#include "core/readings.h"
+#include "bus/dghlink.h"
+#include "bus/readings.h"
 #include "core/state.h"
 #include "core/textnum.h"
 #include "fuzz/fuzzcheck.h"

@@ -3,7 +3,7 @@
 // read back gives the same number.
 
 #include "ctd/salinity.h"
-#include "core/readings.h"
+#include "bus/readings.h"
 #include "core/textnum.h"
 #include "fuzz/fuzzcheck.h"
 

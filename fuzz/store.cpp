@@ -3,7 +3,7 @@
 // step, the summary and the log header) and its port map from it.
 
 #include "calibration/calstore.h"
-#include "core/portmap.h"
+#include "bus/portmap.h"
 #include "core/state.h"
 #include "fuzz/fuzzcheck.h"
 #include "logging/logline.h"

@@ -1,8 +1,8 @@
 #include "health/frmhealth.h"
 
-#include "core/linkhealth.h"
+#include "health/linkhealth.h"
 #include "feed/shipfeed.h"
-#include "ui/widgets/windowfit.h"
+#include "widgets/windowfit.h"
 
 #include <QFormLayout>
 #include <QGroupBox>

@@ -1,10 +1,10 @@
 #include "health/stalemarks.h"
 
-#include "core/linkhealth.h"
-#include "core/modulemap.h"
+#include "health/linkhealth.h"
+#include "bus/modulemap.h"
 #include "core/state.h"
-#include "ui/widgets/indicatorlamp.h"
-#include "ui/widgets/stripchart.h"
+#include "widgets/indicatorlamp.h"
+#include "widgets/stripchart.h"
 
 #include <QEvent>
 #include <qcustomplot.h>

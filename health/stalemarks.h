@@ -1,6 +1,6 @@
 #pragma once
 // StaleMarks: shows on every read-out, lamp and chart whether its source is
-// live (see core/linkhealth.h), without touching what they show. A read-out
+// live (see health/linkhealth.h), without touching what they show. A read-out
 // that is not live is drawn in grey (property "stale" true), a lamp greyed
 // and hatched, a chart's points appended meanwhile over-drawn as a grey
 // dashed stretch; each tooltip gives the age of the reading. It is also the
@@ -11,7 +11,7 @@
 // flips. The tooltips are made when one is about to show, when a mark
 // flips, and once a second with the ages.
 
-#include "ui/widgets/statusbar.h"
+#include "widgets/statusbar.h"
 
 #include <QHash>
 #include <QList>

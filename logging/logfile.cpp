@@ -1,7 +1,7 @@
 #include "logging/logfile.h"
-#include "logging/filesyncer.h"
+#include "archive/filesyncer.h"
 #include "logging/logline.h"
-#include "logging/rawarchive.h"
+#include "archive/rawarchive.h"
 
 #include <QFile>
 #include <QFileInfo>

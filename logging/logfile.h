@@ -3,7 +3,7 @@
 // write before writeLine returns, so a line reported written survives a
 // crash of the program whole, and a failed write leaves no part of its line
 // behind where the file allows truncation. Each line is then synced at once
-// on a thread of its own (see logging/filesyncer.h), so a power cut loses
+// on a thread of its own (see archive/filesyncer.h), so a power cut loses
 // at most the lines of the sync under way and a slow medium never holds the
 // window. A failed sync cuts the file back to its last synced line, closes
 // it and is handed to the failure handler.

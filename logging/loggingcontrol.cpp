@@ -1,6 +1,6 @@
 #include "logging/loggingcontrol.h"
 
-#include "ui/widgets/windowfit.h"
+#include "widgets/windowfit.h"
 
 #include "core/clock.h"
 #include "core/operator.h"

@@ -3,11 +3,11 @@
 // Stop Logging, writes one record per tmrlogger tick, owns the open log file
 // and writes status-bar panel 1.
 
-#include "core/dghlink.h"
+#include "bus/dghlink.h"
 #include "logging/frmlogbf2.h"
 #include "logging/logfile.h"
-#include "logging/rawarchive.h"
-#include "ui/widgets/statusbar.h"
+#include "archive/rawarchive.h"
+#include "widgets/statusbar.h"
 
 #include <QObject>
 #include <QPointer>

@@ -1,6 +1,6 @@
 #include "portdialog/busstatuspanel.h"
 
-#include "core/portmap.h"
+#include "bus/portmap.h"
 #include "portdialog/commsettings.h"
 
 namespace corvale {

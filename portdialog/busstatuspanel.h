@@ -5,8 +5,8 @@
 // A port that goes away shows as closed at once. Its tooltip names the
 // device the port number opens.
 
-#include "core/bussession.h"
-#include "ui/widgets/statusbar.h"
+#include "bus/bussession.h"
+#include "widgets/statusbar.h"
 
 #include <QObject>
 

@@ -1,7 +1,7 @@
 #include "portdialog/frmcomms1.h"
 
-#include "core/bussession.h"
-#include "core/portmap.h"
+#include "bus/bussession.h"
+#include "bus/portmap.h"
 #include "portdialog/commsettings.h"
 
 #include <QComboBox>

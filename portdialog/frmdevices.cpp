@@ -1,9 +1,9 @@
 #include "portdialog/frmdevices.h"
 
-#include "core/portmap.h"
-#include "core/serialdevices.h"
-#include "core/serialport.h"
-#include "ui/widgets/windowfit.h"
+#include "bus/portmap.h"
+#include "bus/serialdevices.h"
+#include "bus/serialport.h"
+#include "widgets/windowfit.h"
 
 #include <QComboBox>
 #include <QFormLayout>

@@ -1,6 +1,6 @@
 #include "portdialog/frmfaults.h"
 
-#include "core/dghlink.h"
+#include "bus/dghlink.h"
 
 #include <QFormLayout>
 #include <QHBoxLayout>

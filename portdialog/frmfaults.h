@@ -5,7 +5,7 @@
 // command. Shown without blocking the main window; it deletes itself when
 // closed.
 
-#include "core/faults.h"
+#include "bus/faults.h"
 
 #include <QDialog>
 

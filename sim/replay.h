@@ -3,7 +3,7 @@
 // modules' recorded replies to answer the bus with. Times are passed in as
 // milliseconds of the caller's clock, so the pacing runs against any clock.
 
-#include "logging/archivereader.h"
+#include "archive/archivereader.h"
 
 #include <QByteArray>
 #include <QHash>

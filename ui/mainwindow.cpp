@@ -8,10 +8,10 @@
 #include "actuators/profiler.h"
 #include "calibration/calibrationcontrol.h"
 #include "charts/chartpanels.h"
-#include "core/faults.h"
-#include "core/linkhealth.h"
-#include "core/modulemap.h"
-#include "core/serialdevices.h"
+#include "bus/faults.h"
+#include "health/linkhealth.h"
+#include "bus/modulemap.h"
+#include "bus/serialdevices.h"
 #include "ctd/ctdpanel.h"
 #include "feed/eventmarks.h"
 #include "feed/frmfeed.h"
@@ -25,8 +25,8 @@
 #include "portdialog/frmdevices.h"
 #include "portdialog/frmfaults.h"
 #include "review/frmreview.h"
-#include "ui/widgets/knob.h"
-#include "ui/widgets/statusbar.h"
+#include "widgets/knob.h"
+#include "widgets/statusbar.h"
 
 #include <QAction>
 #include <QCloseEvent>

@@ -4,10 +4,10 @@
 // controllers; it holds no behaviour beyond start and shutdown, the toolbar
 // dispatch and showing the dialogs.
 
-#include "core/bussession.h"
+#include "bus/bussession.h"
 #include "core/clock.h"
 #include "core/operator.h"
-#include "core/serialport.h"
+#include "bus/serialport.h"
 #include "core/state.h"
 #include "core/stationtimer.h"
 #include "portdialog/frmcomms1.h"

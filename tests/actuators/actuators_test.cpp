@@ -2,10 +2,10 @@
 // interlock, driven through the main window's widgets.
 
 #include "tests/support/mainwindow_fixture.h"
-#include "ui/widgets/indicatorlamp.h"
-#include "ui/widgets/numericbox.h"
-#include "ui/widgets/slide.h"
-#include "ui/widgets/togglebutton.h"
+#include "widgets/indicatorlamp.h"
+#include "widgets/numericbox.h"
+#include "widgets/slide.h"
+#include "widgets/togglebutton.h"
 
 #include <QLineEdit>
 #include <QLocale>

@@ -4,7 +4,7 @@
 #include "calibration/frmphcal.h"
 #include "core/store.h"
 #include "tests/support/mainwindow_fixture.h"
-#include "ui/widgets/togglebutton.h"
+#include "widgets/togglebutton.h"
 
 #include <QAction>
 #include <QLabel>

@@ -4,11 +4,11 @@
 #include "charts/chartpanels.h"
 #include "core/textnum.h"
 #include "tests/support/mainwindow_fixture.h"
-#include "ui/widgets/knob.h"
-#include "ui/widgets/slide.h"
-#include "ui/widgets/statusbar.h"
-#include "ui/widgets/stripchart.h"
-#include "ui/widgets/togglebutton.h"
+#include "widgets/knob.h"
+#include "widgets/slide.h"
+#include "widgets/statusbar.h"
+#include "widgets/stripchart.h"
+#include "widgets/togglebutton.h"
 
 #include <QLabel>
 

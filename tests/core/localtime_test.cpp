@@ -5,7 +5,7 @@
 #include "core/clock.h"
 #include "core/state.h"
 #include "logging/logline.h"
-#include "logging/rawarchive.h"
+#include "archive/rawarchive.h"
 
 #include <QTimeZone>
 #include <gtest/gtest.h>

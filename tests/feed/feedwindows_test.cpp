@@ -8,7 +8,7 @@
 #include "feed/sentences.h"
 #include "feed/shipfeed.h"
 #include "tests/support/feedlistener.h"
-#include "ui/widgets/stripchart.h"
+#include "widgets/stripchart.h"
 
 #include <QCheckBox>
 #include <QLabel>

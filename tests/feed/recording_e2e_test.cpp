@@ -11,12 +11,12 @@
 #include "feed/frmmark.h"
 #include "feed/sentences.h"
 #include "feed/shipfeed.h"
-#include "logging/archivereader.h"
+#include "archive/archivereader.h"
 #include "logging/frmlogbf2.h"
-#include "logging/rawarchive.h"
+#include "archive/rawarchive.h"
 #include "tests/support/feedlistener.h"
 #include "tests/support/simstation.h"
-#include "ui/widgets/togglebutton.h"
+#include "widgets/togglebutton.h"
 
 #include <QCheckBox>
 #include <QComboBox>

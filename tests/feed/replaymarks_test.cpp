@@ -6,13 +6,13 @@
 #include "feed/frmmark.h"
 #include "feed/sentences.h"
 #include "feed/shipfeed.h"
-#include "logging/rawarchive.h"
+#include "archive/rawarchive.h"
 #include "tests/support/feedlistener.h"
 
 #include "tests/support/mainwindow_fixture.h"
-#include "ui/widgets/statusbar.h"
-#include "ui/widgets/stripchart.h"
-#include "ui/widgets/togglebutton.h"
+#include "widgets/statusbar.h"
+#include "widgets/stripchart.h"
+#include "widgets/togglebutton.h"
 #include <QFile>
 
 #include <QCheckBox>

@@ -2,13 +2,13 @@
 // stops and vanishes show up as stale and in the link health counters, which
 // match what the simulator says it heard and sent.
 
-#include "core/linkhealth.h"
+#include "health/linkhealth.h"
 #include "health/stalemarks.h"
 #include "tests/support/simstation.h"
-#include "ui/widgets/indicatorlamp.h"
-#include "ui/widgets/statusbar.h"
-#include "ui/widgets/stripchart.h"
-#include "ui/widgets/togglebutton.h"
+#include "widgets/indicatorlamp.h"
+#include "widgets/statusbar.h"
+#include "widgets/stripchart.h"
+#include "widgets/togglebutton.h"
 
 #include <QLabel>
 #include <gtest/gtest.h>

@@ -3,15 +3,15 @@
 // their source is not live, and the health view counts what the fake port
 // did.
 
-#include "core/linkhealth.h"
+#include "health/linkhealth.h"
 #include "feed/shipfeed.h"
 #include "health/frmhealth.h"
 #include "health/stalemarks.h"
 #include "tests/support/mainwindow_fixture.h"
-#include "ui/widgets/indicatorlamp.h"
-#include "ui/widgets/statusbar.h"
-#include "ui/widgets/stripchart.h"
-#include "ui/widgets/togglebutton.h"
+#include "widgets/indicatorlamp.h"
+#include "widgets/statusbar.h"
+#include "widgets/stripchart.h"
+#include "widgets/togglebutton.h"
 
 #include <QAction>
 #include <QLabel>

@@ -1,7 +1,7 @@
 // The port dialog's text rules: settings fields, port names, parity names,
 // the status text and the device captions.
 
-#include "core/faults.h"
+#include "bus/faults.h"
 #include "core/store.h"
 #include "portdialog/commsettings.h"
 

@@ -2,15 +2,15 @@
 // simulator's bus from the port dialog, and still does after the device
 // comes back under another name (the link pointed at a second simulator).
 
-#include "core/portmap.h"
-#include "core/qtserialport.h"
+#include "bus/portmap.h"
+#include "bus/qtserialport.h"
 #include "portdialog/frmcomms1.h"
 #include "portdialog/frmdevices.h"
 #include "tests/support/fakes.h"
 #include "tests/support/simprocess.h"
 #include "tests/support/simstation.h"
 #include "ui/mainwindow.h"
-#include "ui/widgets/statusbar.h"
+#include "widgets/statusbar.h"
 
 #include <QComboBox>
 #include <QFile>

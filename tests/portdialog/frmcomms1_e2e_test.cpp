@@ -2,13 +2,13 @@
 // dialog: real window, real serial port, the simulator's pseudo-terminal
 // mapped to COM4.
 
-#include "core/qtserialport.h"
+#include "bus/qtserialport.h"
 #include "portdialog/frmcomms1.h"
 #include "tests/support/fakes.h"
 #include "tests/support/simprocess.h"
 #include "tests/support/simstation.h"
 #include "ui/mainwindow.h"
-#include "ui/widgets/statusbar.h"
+#include "widgets/statusbar.h"
 
 #include <QComboBox>
 #include <QPushButton>

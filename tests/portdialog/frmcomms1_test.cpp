@@ -4,7 +4,7 @@
 #include "core/store.h"
 #include "portdialog/frmcomms1.h"
 #include "tests/support/mainwindow_fixture.h"
-#include "ui/widgets/statusbar.h"
+#include "widgets/statusbar.h"
 
 #include <QComboBox>
 #include <QLabel>

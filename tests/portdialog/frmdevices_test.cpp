@@ -2,8 +2,8 @@
 // listed from a folder standing in for /dev/serial/by-id, a typed path, and
 // what lands in the real settings store; the port dialog naming the device.
 
-#include "core/portmap.h"
-#include "core/qtserialport.h"
+#include "bus/portmap.h"
+#include "bus/qtserialport.h"
 #include "core/store.h"
 #include "portdialog/frmcomms1.h"
 #include "portdialog/frmdevices.h"

@@ -6,10 +6,10 @@
 #include "ctd/ctdpanel.h"
 #include "feed/frmmark.h"
 #include "logging/frmlogbf2.h"
-#include "logging/rawarchive.h"
+#include "archive/rawarchive.h"
 #include "review/frmreview.h"
 #include "tests/support/simstation.h"
-#include "ui/widgets/togglebutton.h"
+#include "widgets/togglebutton.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -2,8 +2,8 @@
 // driving the flume simulator on its pseudo-terminals.
 
 #include "core/clock.h"
-#include "core/dghlink.h"
-#include "core/qtserialport.h"
+#include "bus/dghlink.h"
+#include "bus/qtserialport.h"
 #include "tests/support/fakes.h"
 #include "tests/support/simprocess.h"
 

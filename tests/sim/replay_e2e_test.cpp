@@ -4,12 +4,12 @@
 // recorded at that moment of the session.
 
 #include "core/clock.h"
-#include "core/dghlink.h"
-#include "core/qtserialport.h"
+#include "bus/dghlink.h"
+#include "bus/qtserialport.h"
 #include "core/state.h"
 #include "ctd/ctdrecord.h"
-#include "logging/archivereader.h"
-#include "logging/rawarchive.h"
+#include "archive/archivereader.h"
+#include "archive/rawarchive.h"
 #include "tests/support/fakes.h"
 #include "tests/support/simprocess.h"
 

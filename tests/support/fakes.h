@@ -4,10 +4,10 @@
 // arrive at chosen ticks of that clock, and an operator that records
 // messages and answers file dialogs from a queue.
 
-#include "core/bustask.h"
+#include "bus/bustask.h"
 #include "core/clock.h"
 #include "core/operator.h"
-#include "core/serialport.h"
+#include "bus/serialport.h"
 
 #include <QByteArray>
 #include <QCoreApplication>

@@ -1,6 +1,6 @@
 #include "tests/support/simprocess.h"
 
-#include "core/portmap.h"
+#include "bus/portmap.h"
 #include "core/store.h"
 
 #include <QDeadlineTimer>

@@ -1,6 +1,6 @@
 #include "tests/support/simstation.h"
 
-#include "core/modulemap.h"
+#include "bus/modulemap.h"
 #include "portdialog/frmcomms1.h"
 
 #include <gtest/gtest.h>

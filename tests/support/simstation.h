@@ -10,7 +10,7 @@
 //   ASSERT_TRUE(WaitUntil([&] { return st.main->state().CtdPressure > 0; }));
 
 #include "core/clock.h"
-#include "core/qtserialport.h"
+#include "bus/qtserialport.h"
 #include "tests/support/fakes.h"
 #include "tests/support/simprocess.h"
 #include "ui/mainwindow.h"

@@ -6,13 +6,13 @@
 #include "core/textnum.h"
 #include "portdialog/frmcomms1.h"
 #include "tests/support/mainwindow_fixture.h"
-#include "ui/widgets/indicatorlamp.h"
-#include "ui/widgets/knob.h"
-#include "ui/widgets/numericbox.h"
-#include "ui/widgets/slide.h"
-#include "ui/widgets/statusbar.h"
-#include "ui/widgets/stripchart.h"
-#include "ui/widgets/togglebutton.h"
+#include "widgets/indicatorlamp.h"
+#include "widgets/knob.h"
+#include "widgets/numericbox.h"
+#include "widgets/slide.h"
+#include "widgets/statusbar.h"
+#include "widgets/stripchart.h"
+#include "widgets/togglebutton.h"
 
 #include <QAction>
 #include <QComboBox>

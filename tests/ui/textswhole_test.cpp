@@ -11,12 +11,12 @@
 #include "feed/frmfeed.h"
 #include "feed/shipfeed.h"
 #include "health/frmhealth.h"
-#include "logging/rawarchive.h"
+#include "archive/rawarchive.h"
 #include "portdialog/frmcomms1.h"
 #include "portdialog/frmdevices.h"
 #include "tests/support/mainwindow_fixture.h"
-#include "ui/widgets/statusbar.h"
-#include "ui/widgets/togglebutton.h"
+#include "widgets/statusbar.h"
+#include "widgets/togglebutton.h"
 
 #include <QAbstractButton>
 #include <QGroupBox>

@@ -1,0 +1,126 @@
+// The poll of module 9's digital inputs on Timer1: Label5, the two lamps and
+// the watchdog that closes a silent bus.
+
+#include "tests/support/mainwindow_fixture.h"
+#include "widgets/indicatorlamp.h"
+#include "widgets/statusbar.h"
+
+#include <QLabel>
+
+using namespace corvale;
+
+namespace {
+
+class PollCycle : public StationTest {
+protected:
+    void SetUp() override {
+        StationTest::SetUp();
+        makeOnBus();
+        main->Timer1.setEnabled(true);
+        main->tmrRPM.setEnabled(true);
+    }
+    QString label5() const { return main->Label5->text(); }
+    bool lamp(int i) const { return main->lblStatus[i]->value(); }
+};
+
+struct DigitCase {
+    const char* reply;
+    const char* label;
+    bool lamp0;
+    bool lamp1;
+};
+
+TEST_F(PollCycle, ShowsTheTwoLowBitsOfTheFourthDigit) {
+    const DigitCase cases[] = {
+        {"*0003\r", "1,1", true, true},   {"*0002\r", "1,0", true, false},
+        {"*FFFC\r", "0,0", false, false}, {"*0001\r", "0,1", false, true},
+        {"*3\r", "1,1", true, true},      // missing digits reuse the bits of "3"
+        {"*000a\r", "0,0", false, false}, // lower case reuses the third digit
+    };
+    for (const DigitCase& c : cases) {
+        Poll(c.reply);
+        EXPECT_EQ(label5(), QLatin1String(c.label)) << c.reply;
+        EXPECT_EQ(lamp(0), c.lamp0) << c.reply;
+        EXPECT_EQ(lamp(1), c.lamp1) << c.reply;
+    }
+    EXPECT_EQ(TakeLines(), QStringList(6, QStringLiteral("$9DI")));
+    EXPECT_TRUE(op.messages.isEmpty());
+    EXPECT_TRUE(main->Timer1.isEnabled());
+}
+
+TEST_F(PollCycle, ARepliedButUnreadablePollChangesNothing) {
+    Poll("*0002\r");
+    for (const char* reply : {"*x001\r", "*\r"}) {
+        Poll(reply);
+        EXPECT_EQ(label5(), QStringLiteral("1,0")) << reply;
+        EXPECT_TRUE(lamp(0));
+        EXPECT_FALSE(lamp(1));
+    }
+    EXPECT_TRUE(op.messages.isEmpty());
+    EXPECT_TRUE(main->Timer1.isEnabled());
+    EXPECT_TRUE(bus.isOpen());
+}
+
+TEST_F(PollCycle, NoValidReplyClosesTheBus) {
+    Poll("*0002\r");
+    bool openUnderMessage = false;
+    op.duringMessage = [&](const QString&) {
+        openUnderMessage = bus.isOpen() && main->Timer1.isEnabled();
+    };
+    Poll(QByteArray()); // TIMEOUT
+    ASSERT_EQ(op.messages.size(), 1);
+    EXPECT_EQ(op.messages[0].text, QStringLiteral("NO VALID RETURN FROM 1712"));
+    EXPECT_EQ(op.messages[0].caption, QStringLiteral("Corvale2"));
+    EXPECT_TRUE(openUnderMessage); // the operator reads the message before anything closes
+    EXPECT_FALSE(main->Timer1.isEnabled());
+    EXPECT_FALSE(bus.isOpen());
+    EXPECT_EQ(main->StatusBar1->panelText(4), QStringLiteral("Comm port closed"));
+    EXPECT_EQ(main->StatusBar1->panelPicturePath(4),
+              main->iconPath(QStringLiteral("redlight.bmp")));
+    // The last reading stays on show and the speed timer is left to meet the
+    // closed port on its own.
+    EXPECT_EQ(label5(), QStringLiteral("1,0"));
+    EXPECT_TRUE(lamp(0));
+    EXPECT_TRUE(main->tmrRPM.isEnabled());
+}
+
+TEST_F(PollCycle, ARejectedCommandIsNoValidReply) {
+    Poll("?01\r");
+    EXPECT_EQ(op.texts(), QStringList{QStringLiteral("NO VALID RETURN FROM 1712")});
+    EXPECT_FALSE(bus.isOpen());
+}
+
+TEST_F(PollCycle, ATickOnAClosedPortReportsBothMessagesOnce) {
+    bus.close();
+    const int closes = bus.closeCount;
+    ASSERT_TRUE(main->Timer1.fire());
+    ASSERT_EQ(op.messages.size(), 2);
+    EXPECT_EQ(op.messages[0].text, QStringLiteral("Port Not open"));
+    EXPECT_EQ(op.messages[0].caption, QStringLiteral("Port Failure"));
+    EXPECT_EQ(op.messages[1].text, QStringLiteral("NO VALID RETURN FROM 1712"));
+    EXPECT_EQ(bus.closeCount, closes); // a closed port is not closed again
+    EXPECT_FALSE(main->Timer1.isEnabled());
+    EXPECT_EQ(main->StatusBar1->panelText(4), QStringLiteral("Comm port closed"));
+}
+
+TEST_F(PollCycle, AMissingRedLightStillMarksThePortClosed) {
+    QFile::remove(programDir.filePath(QStringLiteral("icons/redlight.bmp")));
+    Poll(QByteArray());
+    EXPECT_EQ(main->StatusBar1->panelText(4), QStringLiteral("Comm port closed"));
+    EXPECT_FALSE(bus.isOpen());
+}
+
+TEST_F(PollCycle, NoBusTickRunsWhileAFailureMessageIsOpen) {
+    bool pollRan = true, speedsRan = true;
+    op.duringMessage = [&](const QString&) {
+        pollRan = main->Timer1.fire();
+        speedsRan = main->tmrRPM.fire();
+    };
+    Poll(QByteArray());
+    EXPECT_FALSE(pollRan);
+    EXPECT_FALSE(speedsRan);
+    EXPECT_EQ(op.messages.size(), 1); // no stacked boxes
+    EXPECT_EQ(TakeLines(), QStringList{QStringLiteral("$9DI")});
+}
+
+} // namespace
