@@ -1,10 +1,10 @@
 // Composition root: the two ports, the clock and the operator, handed to the
 // main window.
 
-#include "core/clock.h"
-#include "bus/qtserialport.h"
-#include "core/startup.h"
 #include "archive/archivereader.h"
+#include "bus/qtserialport.h"
+#include "core/clock.h"
+#include "core/startup.h"
 #include "review/frmreview.h"
 #include "ui/mainwindow.h"
 #include "ui/qtoperator.h"

@@ -6,8 +6,8 @@
 //   corvale_bench_acquisition [--seconds N]   (default 60 per run)
 
 #include "bench/benchsupport.h"
-#include "core/clock.h"
 #include "bus/qtserialport.h"
+#include "core/clock.h"
 #include "portdialog/frmcomms1.h"
 #include "tests/support/simprocess.h"
 #include "ui/mainwindow.h"

@@ -25,8 +25,8 @@
 //   corvale_bench_fullload [--seconds N] [--label NAME]   (default 30 s)
 
 #include "bench/fullloadstation.h"
-#include "core/clock.h"
 #include "bus/qtserialport.h"
+#include "core/clock.h"
 #include "core/stationtimer.h"
 #include "feed/shipfeed.h"
 #include "health/stalemarks.h"

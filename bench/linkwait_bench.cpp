@@ -4,10 +4,10 @@
 // of the spinning one.
 
 #include "bus/bustask.h"
-#include "core/clock.h"
 #include "bus/dghlink.h"
-#include "core/operator.h"
 #include "bus/serialport.h"
+#include "core/clock.h"
+#include "core/operator.h"
 
 #include <QCoreApplication>
 #include <benchmark/benchmark.h>

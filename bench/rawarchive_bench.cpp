@@ -11,8 +11,8 @@
 // sync timer included (noisy on a busy machine).
 // The file lives under the build folder, on a real disk.
 
-#include "ctd/ctdrecord.h"
 #include "archive/rawarchive.h"
+#include "ctd/ctdrecord.h"
 
 #include <QCoreApplication>
 #include <QDateTime>

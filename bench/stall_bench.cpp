@@ -16,8 +16,8 @@
 //                                        of CPU measurement, per run)
 
 #include "bench/fullloadstation.h"
-#include "core/clock.h"
 #include "bus/qtserialport.h"
+#include "core/clock.h"
 #include "logging/frmlogbf2.h"
 #include "portdialog/frmcomms1.h"
 #include "tests/support/simprocess.h"

@@ -8,9 +8,9 @@
 // after the 35 ms, never before; how late it came is kept with the exchange.
 
 #include "bus/bustask.h"
+#include "bus/serialport.h"
 #include "core/clock.h"
 #include "core/operator.h"
-#include "bus/serialport.h"
 
 #include <QByteArray>
 #include <QDateTime>

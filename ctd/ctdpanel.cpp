@@ -1,7 +1,7 @@
 #include "ctd/ctdpanel.h"
 
-#include "core/operator.h"
 #include "bus/portmap.h"
+#include "core/operator.h"
 #include "core/state.h"
 #include "widgets/togglebutton.h"
 

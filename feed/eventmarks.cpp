@@ -1,10 +1,10 @@
 #include "feed/eventmarks.h"
 
+#include "archive/rawarchive.h"
 #include "core/clock.h"
 #include "core/textnum.h"
 #include "feed/frmmark.h"
 #include "feed/stationfeed.h"
-#include "archive/rawarchive.h"
 #include "widgets/stripchart.h"
 
 namespace corvale {

@@ -11,8 +11,7 @@ constexpr int kSliceMs = 15; // a turn of the event loop stays within a frame
 
 bool IsWireLine(const ArchiveEntry& e) {
     // The pieces of an endless line are one line on the wire.
-    return e.event.source == ArchiveEvent::Source::Ctd &&
-           e.event.status != CtdLineStatus::Partial;
+    return e.event.source == ArchiveEvent::Source::Ctd && e.event.status != CtdLineStatus::Partial;
 }
 } // namespace
 

@@ -2,8 +2,8 @@
 // and an event it accepts, written again by the writer, reads back as the
 // same event at the same instant.
 
-#include "fuzz/fuzzcheck.h"
 #include "archive/archivereader.h"
+#include "fuzz/fuzzcheck.h"
 
 #include <QDateTime>
 #include <cstdint>

@@ -2,8 +2,8 @@
 // file; the station then reads its calibration (the load step, the save
 // step, the summary and the log header) and its port map from it.
 
-#include "calibration/calstore.h"
 #include "bus/portmap.h"
+#include "calibration/calstore.h"
 #include "core/state.h"
 #include "fuzz/fuzzcheck.h"
 #include "logging/logline.h"

@@ -1,7 +1,7 @@
 #include "health/frmhealth.h"
 
-#include "health/linkhealth.h"
 #include "feed/shipfeed.h"
+#include "health/linkhealth.h"
 #include "widgets/windowfit.h"
 
 #include <QFormLayout>

@@ -1,7 +1,7 @@
 #include "health/linkhealth.h"
 
-#include "core/clock.h"
 #include "bus/dghlink.h"
+#include "core/clock.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,8 +1,8 @@
 #include "health/stalemarks.h"
 
-#include "health/linkhealth.h"
 #include "bus/modulemap.h"
 #include "core/state.h"
+#include "health/linkhealth.h"
 #include "widgets/indicatorlamp.h"
 #include "widgets/stripchart.h"
 

@@ -1,7 +1,7 @@
 #include "logging/logfile.h"
 #include "archive/filesyncer.h"
-#include "logging/logline.h"
 #include "archive/rawarchive.h"
+#include "logging/logline.h"
 
 #include <QFile>
 #include <QFileInfo>

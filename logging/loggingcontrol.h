@@ -3,10 +3,10 @@
 // Stop Logging, writes one record per tmrlogger tick, owns the open log file
 // and writes status-bar panel 1.
 
+#include "archive/rawarchive.h"
 #include "bus/dghlink.h"
 #include "logging/frmlogbf2.h"
 #include "logging/logfile.h"
-#include "archive/rawarchive.h"
 #include "widgets/statusbar.h"
 
 #include <QObject>

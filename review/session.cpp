@@ -1,9 +1,9 @@
 #include "review/session.h"
 
+#include "archive/archivereader.h"
 #include "bus/readings.h"
 #include "core/textnum.h"
 #include "ctd/salinity.h"
-#include "archive/archivereader.h"
 
 #include <QDate>
 #include <QFile>

@@ -5,9 +5,9 @@
 // dispatch and showing the dialogs.
 
 #include "bus/bussession.h"
+#include "bus/serialport.h"
 #include "core/clock.h"
 #include "core/operator.h"
-#include "bus/serialport.h"
 #include "core/state.h"
 #include "core/stationtimer.h"
 #include "portdialog/frmcomms1.h"

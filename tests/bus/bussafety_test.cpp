@@ -5,13 +5,13 @@
 // exchange is stamped when its reply window closed, and one module's late
 // reply is never another module's reading.
 
+#include "archive/rawarchive.h"
 #include "bus/bussession.h"
-#include "health/linkhealth.h"
 #include "feed/shipfeed.h"
+#include "health/linkhealth.h"
 #include "logging/frmlogbf2.h"
 #include "logging/loggingcontrol.h"
 #include "logging/logline.h"
-#include "archive/rawarchive.h"
 #include "tests/support/feedlistener.h"
 #include "tests/support/mainwindow_fixture.h"
 #include "widgets/slide.h"

@@ -1,9 +1,9 @@
 // The station's serial port over a bare pseudo-terminal pair: the test plays
 // the module on the other end.
 
-#include "core/clock.h"
 #include "bus/dghlink.h"
 #include "bus/qtserialport.h"
+#include "core/clock.h"
 #include "tests/support/fakes.h"
 #include "tests/support/simprocess.h"
 

@@ -2,10 +2,10 @@
 // with the time zone fixed in the test's environment: the records written on
 // both sides of a change carry the local time the system itself gives.
 
+#include "archive/rawarchive.h"
 #include "core/clock.h"
 #include "core/state.h"
 #include "logging/logline.h"
-#include "archive/rawarchive.h"
 
 #include <QTimeZone>
 #include <gtest/gtest.h>

@@ -5,15 +5,15 @@
 // on 127.0.0.1 carries one sentence per record, a bus sentence a second and
 // an event mark with its note.
 
+#include "archive/archivereader.h"
+#include "archive/rawarchive.h"
 #include "core/state.h"
 #include "ctd/ctdpanel.h"
 #include "ctd/ctdrecord.h"
 #include "feed/frmmark.h"
 #include "feed/sentences.h"
 #include "feed/shipfeed.h"
-#include "archive/archivereader.h"
 #include "logging/frmlogbf2.h"
-#include "archive/rawarchive.h"
 #include "tests/support/feedlistener.h"
 #include "tests/support/simstation.h"
 #include "widgets/togglebutton.h"

@@ -1,12 +1,12 @@
 // A replayed archive's marks come back on both charts when the CTD line has
 // delivered the lines the archive held before each of them.
 
+#include "archive/rawarchive.h"
 #include "feed/eventmarks.h"
 #include "feed/frmfeed.h"
 #include "feed/frmmark.h"
 #include "feed/sentences.h"
 #include "feed/shipfeed.h"
-#include "archive/rawarchive.h"
 #include "tests/support/feedlistener.h"
 
 #include "tests/support/mainwindow_fixture.h"
@@ -73,8 +73,7 @@ TEST_F(StationTest, AReplayIsFlaggedAndTheFeedSendsItOnlyWhenLetOutMarkedAndAtRe
     ASSERT_TRUE(main->startReplay(path));
     EXPECT_TRUE(main->windowTitle().contains(QStringLiteral("Replay of old.csv.raw.csv")));
     ASSERT_EQ(main->StatusBar1->panelCount(), 6);
-    EXPECT_EQ(main->StatusBar1->panelText(6),
-              QStringLiteral("Replay: starts with Enable CTD"));
+    EXPECT_EQ(main->StatusBar1->panelText(6), QStringLiteral("Replay: starts with Enable CTD"));
     EXPECT_FALSE(main->feed().enabled()) << "off during a replay";
     EXPECT_EQ(main->feed().statusText(), QStringLiteral("Feed: off during the replay"));
 

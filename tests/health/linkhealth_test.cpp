@@ -1,8 +1,8 @@
 // LinkHealth: counters of the bus and the CTD line, and when a reading stops
 // being live, on the fake clock.
 
-#include "health/linkhealth.h"
 #include "core/stationtimer.h"
+#include "health/linkhealth.h"
 #include "tests/support/fakes.h"
 
 #include <gtest/gtest.h>

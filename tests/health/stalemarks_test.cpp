@@ -3,9 +3,9 @@
 // their source is not live, and the health view counts what the fake port
 // did.
 
-#include "health/linkhealth.h"
 #include "feed/shipfeed.h"
 #include "health/frmhealth.h"
+#include "health/linkhealth.h"
 #include "health/stalemarks.h"
 #include "tests/support/mainwindow_fixture.h"
 #include "widgets/indicatorlamp.h"

@@ -1,5 +1,5 @@
-#include "calibration/calstore.h"
 #include "bus/dghlink.h"
+#include "calibration/calstore.h"
 #include "core/state.h"
 #include "logging/logfile.h"
 

@@ -1,8 +1,8 @@
 // The logger window and logging control, driven through the real main
 // window's menus, toolbar and the window's own controls.
 
-#include "logging/frmlogbf2.h"
 #include "archive/rawarchive.h"
+#include "logging/frmlogbf2.h"
 #include "tests/support/mainwindow_fixture.h"
 #include "widgets/statusbar.h"
 

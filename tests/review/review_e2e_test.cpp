@@ -3,10 +3,10 @@
 // every record the simulator sent, corvale-export writes NetCDF that ncdump
 // describes with CF's names, units and flags, and CSV with one row each.
 
+#include "archive/rawarchive.h"
 #include "ctd/ctdpanel.h"
 #include "feed/frmmark.h"
 #include "logging/frmlogbf2.h"
-#include "archive/rawarchive.h"
 #include "review/frmreview.h"
 #include "tests/support/simstation.h"
 #include "widgets/togglebutton.h"

@@ -1,9 +1,9 @@
 // The station's own link and module operations, over the real serial port,
 // driving the flume simulator on its pseudo-terminals.
 
-#include "core/clock.h"
 #include "bus/dghlink.h"
 #include "bus/qtserialport.h"
+#include "core/clock.h"
 #include "tests/support/fakes.h"
 #include "tests/support/simprocess.h"
 

@@ -3,13 +3,13 @@
 // lines arrive whole and in order, and the bus answers with what was
 // recorded at that moment of the session.
 
-#include "core/clock.h"
-#include "bus/dghlink.h"
-#include "bus/qtserialport.h"
-#include "core/state.h"
-#include "ctd/ctdrecord.h"
 #include "archive/archivereader.h"
 #include "archive/rawarchive.h"
+#include "bus/dghlink.h"
+#include "bus/qtserialport.h"
+#include "core/clock.h"
+#include "core/state.h"
+#include "ctd/ctdrecord.h"
 #include "tests/support/fakes.h"
 #include "tests/support/simprocess.h"
 

@@ -5,9 +5,9 @@
 // messages and answers file dialogs from a queue.
 
 #include "bus/bustask.h"
+#include "bus/serialport.h"
 #include "core/clock.h"
 #include "core/operator.h"
-#include "bus/serialport.h"
 
 #include <QByteArray>
 #include <QCoreApplication>

@@ -9,8 +9,8 @@
 //   ASSERT_TRUE(st.openBus()) << st.messages();
 //   ASSERT_TRUE(WaitUntil([&] { return st.main->state().CtdPressure > 0; }));
 
-#include "core/clock.h"
 #include "bus/qtserialport.h"
+#include "core/clock.h"
 #include "tests/support/fakes.h"
 #include "tests/support/simprocess.h"
 #include "ui/mainwindow.h"

@@ -2,8 +2,8 @@
 // dialog, the real serial port, the real clock and the station's timers.
 
 #include "bus/faults.h"
-#include "health/linkhealth.h"
 #include "health/frmhealth.h"
+#include "health/linkhealth.h"
 #include "portdialog/frmfaults.h"
 #include "tests/support/simstation.h"
 #include "ui/mainwindow.h"

@@ -6,12 +6,12 @@
 // is also saved as DIR/<window>-<CORVALE_PICTURE_TAG>.png.
 
 #include "about/frmabout.h"
+#include "archive/rawarchive.h"
 #include "calibration/calibrationcontrol.h"
 #include "feed/eventmarks.h"
 #include "feed/frmfeed.h"
 #include "feed/shipfeed.h"
 #include "health/frmhealth.h"
-#include "archive/rawarchive.h"
 #include "portdialog/frmcomms1.h"
 #include "portdialog/frmdevices.h"
 #include "tests/support/mainwindow_fixture.h"
