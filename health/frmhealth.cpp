@@ -25,6 +25,8 @@ QString StateText(BusSession::State s) {
         return QStringLiteral("Running");
     case BusSession::State::Closed:
         return QStringLiteral("Closed");
+    case BusSession::State::Down:
+        return QStringLiteral("Down, reconnecting");
     }
     return {};
 }
@@ -49,6 +51,7 @@ frmHealth::frmHealth(LinkHealth& health, ShipFeed& feed, QWidget* parent)
     stray_ = value("healthStray");
     retries_ = value("healthRetries");
     faults_ = value("healthFaults");
+    reconnect_ = value("healthReconnect");
     drain_ = value("healthDrain");
     busForm->addRow(QStringLiteral("State:"), busState_);
     busForm->addRow(QStringLiteral("Device:"), busDevice_);
@@ -59,6 +62,7 @@ frmHealth::frmHealth(LinkHealth& health, ShipFeed& feed, QWidget* parent)
     busForm->addRow(QStringLiteral("Stray replies:"), stray_);
     busForm->addRow(QStringLiteral("Retries:"), retries_);
     busForm->addRow(QStringLiteral("Faults setting:"), faults_);
+    busForm->addRow(QStringLiteral("Reconnect:"), reconnect_);
     busForm->addRow(QStringLiteral("Reply window:"), drain_);
     modules_ = new QTableWidget(0, 7, this);
     modules_->setObjectName(QStringLiteral("healthModules"));
@@ -91,6 +95,23 @@ frmHealth::frmHealth(LinkHealth& health, ShipFeed& feed, QWidget* parent)
     ctdForm->addRow(QStringLiteral("Over-long lines:"), ctdOverlong_);
     ctdForm->addRow(QStringLiteral("Last record:"), ctdAge_);
     column->addWidget(ctdBox);
+
+    // Outages of either line (reconnect on), newest last.
+    auto* outageBox = new QGroupBox(QStringLiteral("Outages"), this);
+    outages_ = new QTableWidget(0, 5, outageBox);
+    outages_->setObjectName(QStringLiteral("healthOutages"));
+    outages_->setHorizontalHeaderLabels({QStringLiteral("Line"), QStringLiteral("Down"),
+                                         QStringLiteral("Back"), QStringLiteral("Length"),
+                                         QStringLiteral("Why")});
+    outages_->verticalHeader()->hide();
+    outages_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    outages_->setSelectionMode(QAbstractItemView::NoSelection);
+    outages_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    outages_->horizontalHeader()->setStretchLastSection(true);
+    outages_->setMinimumHeight(60);
+    auto* outageColumn = new QVBoxLayout(outageBox);
+    outageColumn->addWidget(outages_);
+    column->addWidget(outageBox);
 
     feed_ = value("healthFeed");
     feed_->setWordWrap(true); // a reason the feed cannot send can be long
@@ -139,6 +160,28 @@ void frmHealth::refresh() {
                          : QStringLiteral("up to %1 retr%2 of a missed reply")
                                .arg(health_.retriesAllowed())
                                .arg(health_.retriesAllowed() == 1 ? "y" : "ies"));
+    reconnect_->setText(health_.reconnect()
+                            ? QStringLiteral("on: no box; a line down is opened again every 2 s")
+                            : QStringLiteral("off"));
+    const auto& outages = health_.outages();
+    outages_->setRowCount(int(outages.size()));
+    const QString timeFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss");
+    for (int r = 0; r < int(outages.size()); ++r) {
+        const LinkOutage& o = outages[size_t(r)];
+        const QString cells[5] = {o.line, o.start.toString(timeFormat),
+                                  o.end.isValid() ? o.end.toString(timeFormat)
+                                                  : QStringLiteral("still down"),
+                                  health_.outageLengthText(o), o.reason};
+        for (int c = 0; c < 5; ++c) {
+            QTableWidgetItem* item = outages_->item(r, c);
+            if (!item) {
+                item = new QTableWidgetItem;
+                outages_->setItem(r, c, item);
+            }
+            if (item->text() != cells[c])
+                item->setText(cells[c]);
+        }
+    }
     drain_->setText(QStringLiteral("35 ms + up to %1 ms late, %2 drains over %3 ms late")
                         .arg(health_.worstDrainLateMs())
                         .arg(health_.lateDrains())

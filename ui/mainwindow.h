@@ -6,6 +6,7 @@
 
 #include "core/bussession.h"
 #include "core/clock.h"
+#include "core/faults.h"
 #include "core/operator.h"
 #include "core/serialport.h"
 #include "core/state.h"
@@ -229,6 +230,10 @@ private:
     QWidget* buildChartPanel(bool ph);
     void wireMenus();
     void wireControllers();
+    // A line down and back (reconnect on): the archive, the feed, the charts
+    // and link health hear it (mainwindow_outages.cpp).
+    void wireOutages();
+    void applyFaultSettings(const FaultSettings& settings);
     void StartStep();
     void ShutdownStep();
     void closeDialogs();
