@@ -144,6 +144,12 @@ std::optional<ArchiveEntry> ParseArchiveEntry(const char* begin, const char* end
             return std::nullopt;
         e.source = ArchiveEvent::Source::Mark;
         e.mark = Digits(kind, static_cast<int>(kindLength));
+    } else if (source == "LINK") {
+        const QByteArray word(kind, kindLength);
+        if (word != "DOWN" && word != "UP")
+            return std::nullopt;
+        e.source = ArchiveEvent::Source::Link;
+        e.command = word;
     } else {
         return std::nullopt;
     }

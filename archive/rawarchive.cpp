@@ -191,6 +191,10 @@ QByteArray FormatArchiveLine(const ArchiveEvent& e) {
         line += ",MARK,";
         line += QByteArray::number(e.mark);
         break;
+    case ArchiveEvent::Source::Link:
+        line += ",LINK,";
+        line += EscapeArchiveField(e.command, true);
+        break;
     }
     line += ',';
     line += EscapeArchiveField(e.data);
@@ -286,6 +290,16 @@ bool RawArchive::appendBusExchange(const QDateTime& time, const QByteArray& comm
     e.source = ArchiveEvent::Source::Dgh;
     e.command = command;
     e.data = received;
+    return append(e);
+}
+
+bool RawArchive::appendLink(const QDateTime& time, bool up, const QByteArray& line,
+                            const QString& why) {
+    ArchiveEvent e;
+    e.time = time;
+    e.source = ArchiveEvent::Source::Link;
+    e.command = up ? "UP" : "DOWN";
+    e.data = line + ',' + why.toUtf8();
     return append(e);
 }
 

@@ -7,14 +7,19 @@
 //   2026-12-08T14:07:09.160+01:00,CTD,MALFORMED,4#.123,14.502,10.04
 //   2026-12-08T14:07:09.402+01:00,DGH,$1RD\r,*+00012.34\r
 //   2026-12-08T14:07:10.000+01:00,MARK,3,wave run 3
+//   2026-12-08T14:07:11.000+01:00,LINK,DOWN,DGH,Port Not open: Input/output error
+//   2026-12-08T14:07:18.000+01:00,LINK,UP,DGH,the device answered again
 //
 // time is the local date and time of receipt to the millisecond with its
 // offset from UTC (archives written before offsets were kept have none; the
 // reader, archivereader.h, takes both); source is
-// CTD, DGH or MARK. For CTD, kind is OK, MALFORMED, OVERLONG or PARTIAL and
+// CTD, DGH, MARK or LINK. For CTD, kind is OK, MALFORMED, OVERLONG or PARTIAL and
 // data the line's bytes without its line feed. For DGH, kind is the command
 // as sent and data the bytes received in its reply window (empty when none
 // came). For MARK, kind is the mark's number and data its note (UTF-8).
+// For LINK (a line down or back with reconnect on), kind is DOWN or UP and
+// data the line, DGH or CTD, a comma and why; no line is filled in for the
+// time between.
 // Text fields are escaped so that an event is always one line of printable
 // ASCII: backslash as \\, CR as \r, LF as \n, tab as \t, the double quote,
 // other control bytes and bytes above 126 as \xHH; a comma as \x2C in kind
@@ -42,13 +47,13 @@ void SyncFolderOf(const QString& path);
 
 // One event of the archive.
 struct ArchiveEvent {
-    enum class Source { Ctd, Dgh, Mark };
+    enum class Source { Ctd, Dgh, Mark, Link };
     QDateTime time;                           // local, to the millisecond
     Source source = Source::Ctd;              //
     CtdLineStatus status = CtdLineStatus::Ok; // Ctd
-    QByteArray command;                       // Dgh: the command as sent
-    QByteArray data;                          // Ctd line, Dgh reply, Mark note (UTF-8)
-    int mark = 0;                             // Mark: its number
+    QByteArray command;                       // Dgh: the command as sent; Link: DOWN or UP
+    QByteArray data; // Ctd line, Dgh reply, Mark note (UTF-8), Link: line,why
+    int mark = 0;    // Mark: its number
 
     bool operator==(const ArchiveEvent&) const = default;
 };
@@ -96,6 +101,8 @@ public:
     bool appendBusExchange(const QDateTime& time, const QByteArray& command,
                            const QByteArray& received);
     bool appendMark(const QDateTime& time, int number, const QString& note);
+    // line: "DGH" or "CTD".
+    bool appendLink(const QDateTime& time, bool up, const QByteArray& line, const QString& why);
     bool append(const ArchiveEvent& event);
 
     // Syncs now if anything is unsynced, and waits for it.

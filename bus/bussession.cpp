@@ -1,5 +1,6 @@
 #include "bus/bussession.h"
 
+#include "bus/modulemap.h"
 #include "bus/portmap.h"
 #include "core/stationtimer.h"
 
@@ -16,10 +17,19 @@ BusSession::BusSession(SerialPort& port, Clock& clock, Operator& op, StationTime
     setObjectName(QStringLiteral("busSession"));
     link_.setResumer([this](std::coroutine_handle<> h) { resume(h); });
     link_.setExchangeHook([this](const BusExchange& x) { emit exchanged(x); });
+    link_.setFaultHandler([this](const QString& text) { return takeLineFault(text); });
     connect(&port_, &SerialPort::lost, this, [this] {
         lostReason_ = port_.errorText();
         emit portLost(lostReason_);
+        // The box the next command would meet, said at once with the cause.
+        if (reconnect_ && state_ == State::Running)
+            goDown(QStringLiteral("Port Not open") +
+                   (lostReason_.isEmpty() ? QString() : QStringLiteral(": ") + lostReason_));
     });
+    retry_.setSingleShot(true);
+    retry_.setInterval(kReconnectMs);
+    connect(&retry_, &QTimer::timeout, this,
+            [this] { enqueue([this] { return ReconnectJob(); }, QStringLiteral("reconnect")); });
     // Work held back under a message box goes on from the event loop once
     // the last box has closed, never inside the handler that showed it.
     connect(&ModalWatch::instance(), &ModalWatch::cleared, this, &BusSession::onModalCleared,
@@ -33,6 +43,7 @@ BusSession::~BusSession() {
     poll_.setHandler({});
     rpm_.setHandler({});
     shutDown_ = true;
+    retry_.stop();
     link_.stop();
     queue_.clear();
     safety_.clear();
@@ -99,6 +110,7 @@ void BusSession::pump() {
         current_ = std::move(lane.front());
         lane.pop_front();
         running_ = true;
+        abandon_ = false;
         current_.task = current_.make();
         const std::shared_ptr<bool> alive = alive_;
         ++executing_;
@@ -106,7 +118,7 @@ void BusSession::pump() {
         if (!*alive)
             return; // ended under a box with everything it owned
         --executing_;
-        if (current_.task.done() || shutDown_)
+        if (current_.task.done() || shutDown_ || abandon_)
             endCurrent();
     }
     pumping_ = false;
@@ -129,7 +141,7 @@ void BusSession::resume(std::coroutine_handle<> h) {
 }
 
 void BusSession::afterRun() {
-    if (running_ && (current_.task.done() || shutDown_))
+    if (running_ && (current_.task.done() || shutDown_ || abandon_))
         endCurrent();
     pump();
 }
@@ -137,11 +149,12 @@ void BusSession::afterRun() {
 void BusSession::endCurrent() {
     // A job whose frame could not be made, or that threw, ends like any
     // other; the queue goes on.
-    if (current_.task.failed() || !current_.task.valid())
+    if (!abandon_ && (current_.task.failed() || !current_.task.valid()))
         qWarning("bus job %s ended without finishing",
                  current_.task.valid() ? "(threw)" : "(no memory)");
     current_ = {};
     running_ = false;
+    abandon_ = false;
 }
 
 void BusSession::onModalCleared() {
@@ -194,7 +207,11 @@ BusTask<> BusSession::OpenJob(BusSettings settings) {
         port_.setPortNumber(settings.portNumber);
     port_.setSettings(settings.settings);
     lostReason_.clear();
-    switch (port_.open()) {
+    retry_.stop();
+    opening_ = true;
+    const SerialPort::OpenError opened = port_.open();
+    opening_ = opened != SerialPort::OpenError::None;
+    switch (opened) {
     case SerialPort::OpenError::NoSuchPort:
         co_await link_.Alert(QStringLiteral("Invalid ComPort #, please select another one."));
         break;
@@ -205,6 +222,7 @@ BusTask<> BusSession::OpenJob(BusSettings settings) {
         // Any other failure (no permission, say) is said once, with its
         // reason; no timer is started on a port that did not open.
         co_await link_.Alert(PortOpenFailureText(QStringLiteral("DGH bus"), port_));
+        opening_ = false;
         rpm_.setEnabled(false);
         poll_.setEnabled(false);
         setState(State::Closed);
@@ -212,7 +230,10 @@ BusTask<> BusSession::OpenJob(BusSettings settings) {
     case SerialPort::OpenError::None:
         break;
     }
+    opening_ = false;
     setState(State::Running);
+    if (outage_)
+        endOutage(QStringLiteral("opened from the port dialog"));
     rpm_.setEnabled(true);
     poll_.setEnabled(true);
     co_return;
@@ -227,6 +248,82 @@ void BusSession::closeAfterFailure(StationTimer& timer) {
     setState(State::Closed);
 }
 
+void BusSession::setReconnect(bool on) {
+    reconnect_ = on;
+    if (on || state_ != State::Down)
+        return;
+    retry_.stop();
+    setState(State::Closed);
+}
+
+bool BusSession::takeLineFault(const QString& text) {
+    // Only a line the operator has opened: a command on a bus never opened,
+    // or closed by the failure path, is told as always.
+    if (!reconnect_ || shutDown_ ||
+        !(opening_ || state_ == State::Running || state_ == State::Down))
+        return false;
+    opening_ = false;
+    goDown(text);
+    retryLater(); // also when it was Down already and the dialog's open failed
+    abandon_ = running_;
+    return true;
+}
+
+void BusSession::goDown(const QString& reason) {
+    if (state_ == State::Down)
+        return;
+    poll_.setEnabled(false);
+    rpm_.setEnabled(false);
+    if (port_.isOpen())
+        port_.close();
+    outage_ = true;
+    // A box shown over two lines is said on one.
+    downReason_ = QString(reason).replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+    downSince_ = clock_.now();
+    setState(State::Down);
+    emit lineDown(downReason_);
+    retryLater();
+}
+
+void BusSession::retryLater() {
+    if (!shutDown_ && state_ == State::Down && !retry_.isActive())
+        retry_.start();
+}
+
+void BusSession::endOutage(const QString& how) {
+    outage_ = false;
+    downReason_.clear();
+    emit lineUp(how);
+}
+
+BusTask<> BusSession::ReconnectJob() {
+    if (state_ != State::Down)
+        co_return;
+    if (port_.isOpen())
+        port_.close();
+    if (port_.open() != SerialPort::OpenError::None) {
+        retryLater();
+        co_return;
+    }
+    // Back only when the device answers: the poll's own question.
+    const BusExchange x =
+        co_await link_.Exchange(QLatin1Char('$') + modules::kDigitalIo + QStringLiteral("DI\r"));
+    if (state_ != State::Down)
+        co_return;
+    if (!x.valid()) {
+        if (port_.isOpen())
+            port_.close();
+        retryLater();
+        co_return;
+    }
+    resuming_ = true;
+    setState(State::Running);
+    resuming_ = false;
+    endOutage(QStringLiteral("the device answered again"));
+    rpm_.setEnabled(true);
+    poll_.setEnabled(true);
+}
+
 void BusSession::setState(State state) {
     if (shutDown_)
         return;
@@ -238,6 +335,7 @@ void BusSession::shutdown() {
     if (shutDown_)
         return;
     shutDown_ = true;
+    retry_.stop();
     link_.stop();
     queue_.clear();
     safety_.clear();

@@ -19,12 +19,22 @@
 //     after it; otherwise the older is dropped and the newer queues last;
 //   - after shutdown nothing of the bus runs: a job under a box ends when
 //     the box closes.
+//
+// Reconnect (off by default): once the operator has opened the bus, a line
+// fault (the port lost, a port that will not open, a module without a
+// valid reply after its retries) opens no box. The job that met it ends
+// there, the port closes, both bus timers stop and the session is Down,
+// with the text the box would have shown as its reason. Every 2 s it opens
+// the same device again and asks the digital module for its inputs; a
+// valid reply brings it back to Running and restarts both timers.
 
 #include "bus/bustask.h"
 #include "bus/dghlink.h"
 
+#include <QDateTime>
 #include <QObject>
 #include <QString>
+#include <QTimer>
 #ifndef Q_MOC_RUN
 #include <coroutine>
 #endif
@@ -47,8 +57,10 @@ class BusSession : public QObject {
 public:
     // Idle: never opened. Running: opened from the port dialog, bus timers
     // started. Closed: closed after a failure (or a port that would not
-    // open); the timers that met it are stopped.
-    enum class State { Idle, Running, Closed };
+    // open); the timers that met it are stopped. Down: a line fault with
+    // reconnect on; the port is closed and tried again every 2 s.
+    enum class State { Idle, Running, Closed, Down };
+    static constexpr int kReconnectMs = 2000;
     using Job = std::function<BusTask<>()>;
 
     BusSession(SerialPort& port, Clock& clock, Operator& op, StationTimer& poll, StationTimer& rpm,
@@ -61,6 +73,17 @@ public:
     State state() const { return state_; }
     // The system's words when the port went away while open; empty otherwise.
     QString lostReason() const { return lostReason_; }
+
+    // Reconnect on or off; see above. Turned off while Down, the retries
+    // stop and the bus stays closed as the failure path leaves it.
+    void setReconnect(bool on);
+    bool reconnect() const { return reconnect_; }
+    // While Down: why, as the message box would have said it, and since when.
+    QString downReason() const { return downReason_; }
+    QDateTime downSince() const { return downSince_; }
+    // True while the change to Running is a line coming back, not an open
+    // from the port dialog (whose counters start afresh).
+    bool resuming() const { return resuming_; }
 
     // Queues a job. A job with a key stands for the latest value of one
     // control: it replaces a not yet started job of the same key when that
@@ -98,6 +121,9 @@ signals:
     void exchanged(const corvale::BusExchange& exchange);
     // The port went away while open; it counts as closed from now on.
     void portLost(const QString& reason);
+    // Reconnect: the line went down (once per outage), and came back.
+    void lineDown(const QString& reason);
+    void lineUp(const QString& how);
 
 private:
     struct Entry {
@@ -112,6 +138,11 @@ private:
     void afterRun();
     void onModalCleared();
     void endCurrent();
+    bool takeLineFault(const QString& text);
+    void goDown(const QString& reason);
+    void endOutage(const QString& how);
+    void retryLater();
+    BusTask<> ReconnectJob();
 
     SerialPort& port_;
     Clock& clock_;
@@ -130,6 +161,14 @@ private:
     bool shutDown_ = false;
     State state_ = State::Idle;
     QString lostReason_;
+    bool reconnect_ = false;
+    bool opening_ = false; // the port dialog's open is being reported
+    bool abandon_ = false; // the running job met a line fault: end it
+    bool resuming_ = false;
+    bool outage_ = false;
+    QString downReason_;
+    QDateTime downSince_;
+    QTimer retry_;
     // False once the session is destroyed; checked after running a job,
     // which may end the session's owner under a box.
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);

@@ -31,6 +31,8 @@ void DghLink::SendCommand(const QString& line) {
         port_.write(lastLine_);
         return;
     }
+    if (faultHandler_ && faultHandler_(QStringLiteral("Port Not open")))
+        return;
     op_.message(QStringLiteral("Port Not open"), QStringLiteral("Port Failure"));
 }
 
@@ -155,6 +157,8 @@ bool DghLink::AlertAwaiter::await_suspend(std::coroutine_handle<>) {
     const std::shared_ptr<bool> running = link_.running_;
     if (!*running)
         return true;
+    if (link_.faultHandler_ && link_.faultHandler_(text_))
+        return true; // never resumed: the session ends the job
     link_.op_.message(text_, caption_);
     return !*running; // stopped under the box: the job ends here
 }

@@ -142,6 +142,12 @@ public:
     void setExchangeHook(std::function<void(const BusExchange&)> hook) {
         exchangeHook_ = std::move(hook);
     }
+    // Who takes a line fault without a box (reconnect on): a message the
+    // link would show is offered here first. When taken (true), no box
+    // opens, and a job at an Alert goes no further: its session ends it.
+    void setFaultHandler(std::function<bool(const QString&)> handler) {
+        faultHandler_ = std::move(handler);
+    }
     void cancelWait() { clock_.cancelWait(); }
     // The bus is shut down: no line is sent, no wait starts and no box
     // opens from here on; a job that reaches the link goes no further.
@@ -165,6 +171,7 @@ private:
     std::shared_ptr<bool> running_;
     std::function<void(std::coroutine_handle<>)> resumer_;
     std::function<void(const BusExchange&)> exchangeHook_;
+    std::function<bool(const QString&)> faultHandler_;
 };
 
 // Module operations: one command and its reply each.

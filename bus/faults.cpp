@@ -9,6 +9,7 @@ namespace corvale {
 
 namespace {
 const QString kRetriesKey = QStringLiteral("Faults/retries");
+const QString kReconnectKey = QStringLiteral("Faults/reconnect");
 } // namespace
 
 FaultSettings LoadFaultSettings() {
@@ -18,12 +19,16 @@ FaultSettings LoadFaultSettings() {
     const int retries = store.value(kRetriesKey).toString().trimmed().toInt(&ok);
     if (ok)
         out.retries = std::clamp(retries, 0, DghLink::kMaxRetries);
+    // Only a plain "true" or 1 turns it on; anything else keeps the default.
+    const QString reconnect = store.value(kReconnectKey).toString().trimmed().toLower();
+    out.reconnect = reconnect == QLatin1String("true") || reconnect == QLatin1String("1");
     return out;
 }
 
 bool StoreFaultSettings(const FaultSettings& settings) {
     CORVALE_STORE(store);
     store.setValue(kRetriesKey, std::clamp(settings.retries, 0, DghLink::kMaxRetries));
+    store.setValue(kReconnectKey, settings.reconnect);
     store.sync();
     return store.status() == QSettings::NoError;
 }

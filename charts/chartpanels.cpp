@@ -11,6 +11,7 @@
 #include "widgets/togglebutton.h"
 
 #include <QLabel>
+#include <QtNumeric>
 #include <cmath>
 
 namespace corvale {
@@ -27,8 +28,11 @@ ChartPanels::ChartPanels(const ChartPanelsView& view, StationState& state, Clock
 
 void ChartPanels::wire() {
     // Feeds: one point per tick, whatever state the source is in.
-    v_.tmrPlot->setHandler([this] { appendPoint(*v_.CWGraph1, state_.PhValue); });
-    v_.tmrCTDplot->setHandler([this] { appendPoint(*v_.CWGraph2, state_.CtdConductivity); });
+    // A NaN is the chart's gap.
+    v_.tmrPlot->setHandler(
+        [this] { appendPoint(*v_.CWGraph1, phDown_ ? qQNaN() : state_.PhValue); });
+    v_.tmrCTDplot->setHandler(
+        [this] { appendPoint(*v_.CWGraph2, ctdDown_ ? qQNaN() : state_.CtdConductivity); });
 
     connect(v_.cwPlot, &ToggleButton::valueChanged, this,
             [this](bool on) { v_.tmrPlot->setEnabled(on); });

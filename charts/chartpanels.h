@@ -66,6 +66,12 @@ public:
     // read and both pH labels are cleared. Used when the pH module fails.
     void SwitchPhReadingOff();
 
+    // While the line a chart plots is down (reconnect on), its ticks append
+    // a gap instead of the last value, so the line breaks across the outage
+    // and is never drawn through it.
+    void setPhLineDown(bool down) { phDown_ = down; }
+    void setCtdLineDown(bool down) { ctdDown_ = down; }
+
 private:
     void wire();
     void appendPoint(StripChart& chart, double value);
@@ -77,6 +83,8 @@ private:
     Clock& clock_;
     StatusPanel cursorX_;
     StatusPanel cursorY_;
+    bool phDown_ = false;
+    bool ctdDown_ = false;
 };
 
 } // namespace corvale

@@ -16,6 +16,46 @@ CtdPanel::CtdPanel(const CtdPanelView& view, SerialPort& port, Operator& op, Sta
     connect(v_.cwCTDflag, &ToggleButton::valueChanged, this, &CtdPanel::onToggle);
     connect(&port_, &SerialPort::received, this, &CtdPanel::onReceived);
     connect(&port_, &SerialPort::lost, this, &CtdPanel::onLost);
+    retry_.setSingleShot(true);
+    retry_.setInterval(kReconnectMs);
+    connect(&retry_, &QTimer::timeout, this, &CtdPanel::retry);
+}
+
+void CtdPanel::setReconnect(bool on) {
+    reconnect_ = on;
+    // Turned off while down: the line ends as the failure path leaves it.
+    if (!on && down_) {
+        retry_.stop();
+        v_.cwCTDflag->setValue(false);
+    }
+}
+
+void CtdPanel::goDown(const QString& reason) {
+    if (!down_) {
+        down_ = true;
+        emit lineDown(QString(reason).replace(QLatin1Char('\n'), QLatin1Char(' ')));
+    }
+    if (port_.isOpen())
+        port_.close();
+    retry_.start();
+}
+
+void CtdPanel::endOutage(const QString& how) {
+    retry_.stop();
+    if (!down_)
+        return;
+    down_ = false;
+    emit lineUp(how);
+}
+
+void CtdPanel::retry() {
+    if (!down_ || !v_.cwCTDflag->value())
+        return;
+    if (port_.open() != SerialPort::OpenError::None) {
+        retry_.start();
+        return;
+    }
+    endOutage(QStringLiteral("the device is back"));
 }
 
 QString CtdPanel::OpenFailureText(const SerialPort& port, SerialPort::OpenError error) {
@@ -44,6 +84,8 @@ QString CtdPanel::OpenFailureText(const SerialPort& port, SerialPort::OpenError 
 void CtdPanel::onToggle(bool on) {
     SerialPort& port = port_;
     if (!on) {
+        // A line down stays down until it opens again; only the tries stop.
+        retry_.stop();
         if (port.isOpen())
             port.close();
         return;
@@ -52,7 +94,12 @@ void CtdPanel::onToggle(bool on) {
         return;
     const SerialPort::OpenError result = port.open();
     if (result == SerialPort::OpenError::None) {
+        endOutage(QStringLiteral("opened by the operator"));
         emit opened();
+        return;
+    }
+    if (reconnect_) {
+        goDown(OpenFailureText(port, result));
         return;
     }
     // The toggle says off again before the operator reads why, so the panel
@@ -83,11 +130,16 @@ void CtdPanel::onLost() {
         return;
     SerialPort& port = port_;
     const QString reason = port.errorText();
-    v_.cwCTDflag->setValue(false);
-    op_.message(
+    const QString text =
         QStringLiteral("The CTD port COM%1 was lost%2. CTD readings keep their last values.")
             .arg(port.portNumber())
-            .arg(reason.isEmpty() ? QString() : QStringLiteral(": ") + reason));
+            .arg(reason.isEmpty() ? QString() : QStringLiteral(": ") + reason);
+    if (reconnect_) {
+        goDown(text);
+        return;
+    }
+    v_.cwCTDflag->setValue(false);
+    op_.message(text);
 }
 
 void CtdPanel::showReadings() {

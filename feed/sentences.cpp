@@ -269,6 +269,14 @@ QString MarkSentence(const QDateTime& time, int number, const QString& note) {
     return line.finish();
 }
 
+QString LinkSentence(const QDateTime& time, const QString& line, bool up, const QString& why) {
+    Line out("CVLNK", time);
+    out.field(line);
+    out.field(up ? "UP" : "DOWN");
+    out.field(EscapeNoteField(why));
+    return out.finish();
+}
+
 QString ReplayedSentence(const QString& sentence) {
     QString body = sentence;
     if (body.endsWith(QStringLiteral("\r\n")))

@@ -25,6 +25,7 @@ inline const QString kCtdSentence = QStringLiteral("CVCTD"); // CTD record
 inline const QString kBusSentence = QStringLiteral("CVBUS"); // bus cycle
 inline const QString kActSentence = QStringLiteral("CVACT"); // operator action
 inline const QString kMrkSentence = QStringLiteral("CVMRK"); // event mark
+inline const QString kLnkSentence = QStringLiteral("CVLNK"); // a line down or back
 
 // XOR of the characters of `body` (the text between "$" and "*").
 quint8 SentenceChecksum(const QString& body);
@@ -90,6 +91,10 @@ QString DriveSentence(const QDateTime& time, ProfilerDrive drive);
 
 // $CVMRK,time,number,note (note escaped as above).
 QString MarkSentence(const QDateTime& time, int number, const QString& note);
+
+// $CVLNK,time,DGH|CTD,DOWN|UP,why (why escaped as a note): a line went
+// down or came back (reconnect on); nothing is sent for the time between.
+QString LinkSentence(const QDateTime& time, const QString& line, bool up, const QString& why);
 
 // A sentence of a replayed session: the same sentence with a last field
 // "REPLAY" and its checksum worked out again. Its time is the recorded one.

@@ -60,6 +60,11 @@ void StationFeed::replayedMark(const QDateTime& recordedTime, int number, const 
         send(MarkSentence(recordedTime, number, note));
 }
 
+void StationFeed::link(const QString& line, bool up, const QString& why) {
+    if (feed_.enabled())
+        send(LinkSentence(now(), line, up, why));
+}
+
 QDateTime StationFeed::now() const {
     return recordedNow_ ? recordedNow_() : clock_.now();
 }

@@ -31,6 +31,8 @@ public:
     // +1 up, -1 down, 0 stop.
     void drive(int direction, const QDateTime& at);
     void mark(const QDateTime& time, int number, const QString& note);
+    // A line ("DGH", "CTD") went down or came back.
+    void link(const QString& line, bool up, const QString& why);
 
     // A replayed session: every sentence carries the session's recorded time
     // (recordedNow) in place of the clock's and says it is replayed.

@@ -6,6 +6,7 @@
 
 #include <QFormLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QScreen>
@@ -17,6 +18,8 @@
 namespace corvale {
 
 namespace {
+constexpr int kOutagesWidest = 420;
+
 QString StateText(BusSession::State s) {
     switch (s) {
     case BusSession::State::Idle:
@@ -25,6 +28,8 @@ QString StateText(BusSession::State s) {
         return QStringLiteral("Running");
     case BusSession::State::Closed:
         return QStringLiteral("Closed");
+    case BusSession::State::Down:
+        return QStringLiteral("Down, reconnecting");
     }
     return {};
 }
@@ -49,6 +54,7 @@ frmHealth::frmHealth(LinkHealth& health, ShipFeed& feed, QWidget* parent)
     stray_ = value("healthStray");
     retries_ = value("healthRetries");
     faults_ = value("healthFaults");
+    reconnect_ = value("healthReconnect");
     drain_ = value("healthDrain");
     busForm->addRow(QStringLiteral("State:"), busState_);
     busForm->addRow(QStringLiteral("Device:"), busDevice_);
@@ -59,6 +65,7 @@ frmHealth::frmHealth(LinkHealth& health, ShipFeed& feed, QWidget* parent)
     busForm->addRow(QStringLiteral("Stray replies:"), stray_);
     busForm->addRow(QStringLiteral("Retries:"), retries_);
     busForm->addRow(QStringLiteral("Faults setting:"), faults_);
+    busForm->addRow(QStringLiteral("Reconnect:"), reconnect_);
     busForm->addRow(QStringLiteral("Reply window:"), drain_);
     modules_ = new QTableWidget(0, 7, this);
     modules_->setObjectName(QStringLiteral("healthModules"));
@@ -90,7 +97,28 @@ frmHealth::frmHealth(LinkHealth& health, ShipFeed& feed, QWidget* parent)
     ctdForm->addRow(QStringLiteral("Malformed lines:"), ctdMalformed_);
     ctdForm->addRow(QStringLiteral("Over-long lines:"), ctdOverlong_);
     ctdForm->addRow(QStringLiteral("Last record:"), ctdAge_);
-    column->addWidget(ctdBox);
+
+    // Outages of either line (reconnect on), newest last.
+    auto* outageBox = new QGroupBox(QStringLiteral("Outages"), this);
+    outages_ = new QTableWidget(0, 5, outageBox);
+    outages_->setObjectName(QStringLiteral("healthOutages"));
+    outages_->setHorizontalHeaderLabels({QStringLiteral("Line"), QStringLiteral("Down"),
+                                         QStringLiteral("Back"), QStringLiteral("Length"),
+                                         QStringLiteral("Why")});
+    outages_->verticalHeader()->hide();
+    outages_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    outages_->setSelectionMode(QAbstractItemView::NoSelection);
+    outages_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    // Every column as wide as its texts, the reason included; no column is
+    // stretched past them (a stretched last one keeps a default width).
+    outages_->horizontalHeader()->setStretchLastSection(false);
+    auto* outageColumn = new QVBoxLayout(outageBox);
+    outageColumn->addWidget(outages_);
+    // Beside the CTD line, so the window still fits a 540-pixel-high screen.
+    auto* lower = new QHBoxLayout;
+    lower->addWidget(ctdBox);
+    lower->addWidget(outageBox, 1);
+    column->addLayout(lower);
 
     feed_ = value("healthFeed");
     feed_->setWordWrap(true); // a reason the feed cannot send can be long
@@ -139,6 +167,30 @@ void frmHealth::refresh() {
                          : QStringLiteral("up to %1 retr%2 of a missed reply")
                                .arg(health_.retriesAllowed())
                                .arg(health_.retriesAllowed() == 1 ? "y" : "ies"));
+    reconnect_->setText(health_.reconnect()
+                            ? QStringLiteral("on: no box; a line down is opened again every 2 s")
+                            : QStringLiteral("off"));
+    const auto& outages = health_.outages();
+    outages_->setRowCount(int(outages.size()));
+    const QString timeFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss");
+    for (int r = 0; r < int(outages.size()); ++r) {
+        const LinkOutage& o = outages[size_t(r)];
+        const QString cells[5] = {o.line, o.start.toString(timeFormat),
+                                  o.end.isValid() ? o.end.toString(timeFormat)
+                                                  : QStringLiteral("still down"),
+                                  health_.outageLengthText(o), o.reason};
+        for (int c = 0; c < 5; ++c) {
+            QTableWidgetItem* item = outages_->item(r, c);
+            if (!item) {
+                item = new QTableWidgetItem;
+                outages_->setItem(r, c, item);
+            }
+            if (item->text() != cells[c]) {
+                item->setText(cells[c]);
+                item->setToolTip(cells[c]);
+            }
+        }
+    }
     drain_->setText(QStringLiteral("35 ms + up to %1 ms late, %2 drains over %3 ms late")
                         .arg(health_.worstDrainLateMs())
                         .arg(health_.lateDrains())
@@ -176,25 +228,33 @@ void frmHealth::refresh() {
     ctdOverlong_->setText(QString::number(health_.ctdOverlong()));
     ctdAge_->setText(LinkHealth::AgeText(health_.ctdLastRecordTime(), health_.ctdRecordAgeMs()));
 
-    // The table asks for the width of all its columns, so the last is never cut.
-    QHeaderView* header = modules_->horizontalHeader();
-    int need = modules_->frameWidth() * 2;
-    const QFontMetrics fm(modules_->font());
-    const int padding = 2 * modules_->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 12;
-    for (int c = 0; c < modules_->columnCount(); ++c) {
-        int width = header->sectionSizeHint(c);
-        for (int r = 0; r < modules_->rowCount(); ++r)
-            if (const QTableWidgetItem* item = modules_->item(r, c))
-                width = std::max(width, fm.horizontalAdvance(item->text()) + padding);
-        need += width;
+    // Each table asks for the width of all its columns, so the last is never cut.
+    for (QTableWidget* table : {modules_, outages_}) {
+        QHeaderView* header = table->horizontalHeader();
+        int need = table->frameWidth() * 2;
+        const QFontMetrics fm(table->font());
+        const int padding = 2 * table->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 12;
+        for (int c = 0; c < table->columnCount(); ++c) {
+            // A short heading still gets the header's least section width.
+            int width = std::max(header->sectionSizeHint(c), header->minimumSectionSize());
+            for (int r = 0; r < table->rowCount(); ++r)
+                if (const QTableWidgetItem* item = table->item(r, c))
+                    width = std::max(width, fm.horizontalAdvance(item->text()) + padding);
+            need += width;
+        }
+        // The outage list is short beside the CTD line and soon scrolls: its
+        // scroll bar's room is kept from the start.
+        if (table == outages_ || table->verticalScrollBar()->isVisible())
+            need += table->verticalScrollBar()->sizeHint().width();
+        // On a screen too narrow for them all, the table scrolls sideways.
+        if (const QScreen* screen = this->screen())
+            need = std::min(need, screen->availableGeometry().width() - 80);
+        // Beside the CTD line, long reasons scroll (each is whole in its tooltip).
+        if (table == outages_)
+            need = std::min(need, kOutagesWidest);
+        if (table->minimumWidth() != need)
+            table->setMinimumWidth(need);
     }
-    if (modules_->verticalScrollBar()->isVisible())
-        need += modules_->verticalScrollBar()->sizeHint().width();
-    // On a screen too narrow for them all, the table scrolls sideways.
-    if (const QScreen* screen = this->screen())
-        need = std::min(need, screen->availableGeometry().width() - 80);
-    if (modules_->minimumWidth() != need)
-        modules_->setMinimumWidth(need);
     if (isVisible())
         GrowToContents(this);
 }

@@ -2,7 +2,8 @@
 // frmHealth, "Link Health": the quiet view of both links. For the bus its
 // state, device and counters, and per module the commands, valid replies,
 // timeouts, invalid replies, the last valid reply and the retries, and the
-// Faults setting; for the CTD line the records per second, malformed and
+// Faults setting (retries and reconnect) and every outage of a line with
+// its start, end and length; for the CTD line the records per second, malformed and
 // over-long lines and the last record's age; and the ship feed's status
 // line. Non-modal; it only reads.
 
@@ -42,6 +43,8 @@ private:
     QLabel* stray_;
     QLabel* retries_;
     QLabel* faults_;
+    QLabel* reconnect_;
+    QTableWidget* outages_;
     QLabel* drain_;
     QTableWidget* modules_;
     QLabel* ctdRate_;

@@ -9,6 +9,8 @@
 namespace corvale {
 
 namespace {
+const QString kBusLine = QStringLiteral("DGH bus");
+const QString kCtdLine = QStringLiteral("CTD line");
 // Rate window and the number of intervals the stale time is taken from.
 constexpr qint64 kRateWindowMs = 5000;
 constexpr size_t kRateTicksMax = 4096;
@@ -20,8 +22,9 @@ LinkHealth::LinkHealth(BusSession& bus, Clock& clock, QObject* parent)
     setObjectName(QStringLiteral("linkHealth"));
     connect(&bus_, &BusSession::exchanged, this, &LinkHealth::busExchange);
     connect(&bus_, &BusSession::stateChanged, this, [this](BusSession::State state) {
-        // A session opened from the port dialog starts its counters afresh.
-        if (state == BusSession::State::Running)
+        // A session opened from the port dialog starts its counters afresh;
+        // a line that came back goes on counting.
+        if (state == BusSession::State::Running && !bus_.resuming())
             resetBus();
         else
             emit changed();
@@ -30,6 +33,51 @@ LinkHealth::LinkHealth(BusSession& bus, Clock& clock, QObject* parent)
         lost_ = true;
         emit changed();
     });
+    connect(&bus_, &BusSession::lineDown, this,
+            [this](const QString& reason) { outageStarts(kBusLine, reason); });
+    connect(&bus_, &BusSession::lineUp, this, [this] {
+        lost_ = false;
+        outageEnds(kBusLine);
+    });
+}
+
+void LinkHealth::ctdLineDown(const QString& reason) {
+    ctdDown_ = true;
+    ctdDownReason_ = reason;
+    outageStarts(kCtdLine, reason);
+}
+
+void LinkHealth::ctdLineUp() {
+    ctdDown_ = false;
+    outageEnds(kCtdLine);
+}
+
+void LinkHealth::outageStarts(const QString& line, const QString& reason) {
+    outages_.push_back(LinkOutage{line, reason, clock_.now(), {}});
+    while (outages_.size() > size_t(kOutagesKept))
+        outages_.pop_front();
+    emit changed();
+}
+
+void LinkHealth::outageEnds(const QString& line) {
+    for (auto it = outages_.rbegin(); it != outages_.rend(); ++it) {
+        if (it->line == line && !it->end.isValid()) {
+            it->end = clock_.now();
+            break;
+        }
+    }
+    emit changed();
+}
+
+QString LinkHealth::outageLengthText(const LinkOutage& outage) const {
+    const QDateTime end = outage.end.isValid() ? outage.end : clock_.now();
+    const qint64 ms = std::max<qint64>(0, outage.start.msecsTo(end));
+    if (ms < 60000)
+        return QStringLiteral("%1 s").arg(double(ms) / 1000.0, 0, 'f', 1);
+    const qint64 s = ms / 1000;
+    if (s < 3600)
+        return QStringLiteral("%1 min %2 s").arg(s / 60).arg(s % 60);
+    return QStringLiteral("%1 h %2 min").arg(s / 3600).arg((s / 60) % 60);
 }
 
 void LinkHealth::resetBus() {
@@ -175,7 +223,9 @@ bool LinkHealth::ctdLive() const {
 
 QString LinkHealth::summary() const {
     QString bus;
-    if (!busOpen())
+    if (busDown())
+        bus = QStringLiteral("Bus down: %1").arg(bus_.downReason());
+    else if (!busOpen())
         bus = bus_.state() == BusSession::State::Idle && !lost_ ? QStringLiteral("Bus not open")
                                                                 : QStringLiteral("Bus closed");
     else if (timeouts_ == 0 && invalid_ == 0 && stray_ == 0)
@@ -191,7 +241,9 @@ QString LinkHealth::summary() const {
         bus = QStringLiteral("Bus: ") + faults.join(QStringLiteral(", "));
     }
     QString ctd;
-    if (!lastRecordTick_)
+    if (ctdDown_)
+        ctd = QStringLiteral("CTD down: %1").arg(ctdDownReason_);
+    else if (!lastRecordTick_)
         ctd = QStringLiteral("CTD no data");
     else if (ctdLive())
         ctd = QStringLiteral("CTD %1/s").arg(std::lround(ctdRecordsPerSecond()));

@@ -37,6 +37,15 @@ struct ModuleHealth {
     QDateTime lastValidTime;
 };
 
+// A line down with reconnect on, from the moment it went down until it was
+// back; `end` is null while it lasts.
+struct LinkOutage {
+    QString line; // "DGH bus" or "CTD line"
+    QString reason;
+    QDateTime start;
+    QDateTime end;
+};
+
 class LinkHealth : public QObject {
     Q_OBJECT
 public:
@@ -53,6 +62,9 @@ public:
     void ctdLine(const QByteArray& line, CtdLineStatus status);
     void resetBus();
     void resetCtd();
+    // The CTD line went down and came back (reconnect on).
+    void ctdLineDown(const QString& reason);
+    void ctdLineUp();
 
     // The bus.
     BusSession::State busState() const { return bus_.state(); }
@@ -66,6 +78,14 @@ public:
     int retries() const { return retries_; }
     // The retries a command gets now (the Faults setting).
     int retriesAllowed() const { return bus_.link().retries(); }
+    bool reconnect() const { return bus_.reconnect(); }
+    // Every outage of this run, oldest first, and the ones still open.
+    static constexpr int kOutagesKept = 200;
+    const std::deque<LinkOutage>& outages() const { return outages_; }
+    bool busDown() const { return bus_.state() == BusSession::State::Down; }
+    bool ctdDown() const { return ctdDown_; }
+    // "5.2 s", "3 min 4 s": how long it lasted, or has lasted so far.
+    QString outageLengthText(const LinkOutage& outage) const;
     // How late the reply windows were drained after their 35 ms: the worst,
     // and how many drains came more than kLateDrainMs late.
     static constexpr int kLateDrainMs = 5;
@@ -87,7 +107,8 @@ public:
     std::optional<qint64> ctdRecordAgeMs() const;
     QDateTime ctdLastRecordTime() const { return lastRecordTime_; }
 
-    // "Bus ok · CTD 24/s", "Bus: 2 timeouts · CTD stale", ...
+    // "Bus ok · CTD 24/s", "Bus: 2 timeouts · CTD stale", "Bus down: <why>
+    // · CTD 24/s" ...
     QString summary() const;
     // "Last read 14:07:09, 12 s ago"; "Not read yet" without a time.
     static QString AgeText(const QDateTime& last, std::optional<qint64> ageMs);
@@ -98,6 +119,8 @@ signals:
 
 private:
     qint64 since(std::int32_t tick) const;
+    void outageStarts(const QString& line, const QString& reason);
+    void outageEnds(const QString& line);
 
     BusSession& bus_;
     Clock& clock_;
@@ -119,6 +142,9 @@ private:
     QDateTime lastRecordTime_;
     std::deque<std::int32_t> recentTicks_; // record ticks of the last few seconds
     std::deque<std::int32_t> intervals_;   // the last few intervals between records
+    bool ctdDown_ = false;
+    QString ctdDownReason_;
+    std::deque<LinkOutage> outages_;
 };
 
 } // namespace corvale

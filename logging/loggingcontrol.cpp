@@ -143,6 +143,11 @@ void LoggingControl::archiveBusExchange(const BusExchange& x) {
         archive_.appendBusExchange(x.closedAt, x.line, x.received);
 }
 
+void LoggingControl::archiveLink(bool up, const QByteArray& line, const QString& why) {
+    if (archive_.isOpen())
+        archive_.appendLink(clock_.now(), up, line, why);
+}
+
 void LoggingControl::stopLogging() {
     v_.tmrlogger->setEnabled(false);
     QString error;

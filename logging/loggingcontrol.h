@@ -48,6 +48,9 @@ public:
     RawArchive& archive() { return archive_; }
     void archiveCtdLine(const QByteArray& line, CtdLineStatus status);
     void archiveBusExchange(const BusExchange& exchange);
+    // A line down or back (reconnect on): line "DGH" or "CTD". Kept whether
+    // or not bus lines are, so an archive shows every gap.
+    void archiveLink(bool up, const QByteArray& line, const QString& why);
 
 signals:
     // Logging to a file began (the log file's full path) or ended.

@@ -2,6 +2,7 @@
 
 #include "bus/dghlink.h"
 
+#include <QCheckBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -27,6 +28,16 @@ frmFaults::frmFaults(QWidget* parent) : QDialog(parent) {
                        "the bus reports the failure. 0: the failure is reported at once."));
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("Retries of a missed reply:"), spnRetries);
+    chkReconnect =
+        new QCheckBox(QStringLiteral("Reconnect a line that faults, without a message box"), this);
+    chkReconnect->setObjectName(QStringLiteral("chkReconnect"));
+    chkReconnect->setChecked(stored.reconnect);
+    chkReconnect->setToolTip(
+        QStringLiteral("On: a lost line, a port that fails or a module without a valid reply "
+                       "closes the line and says why in the status bar and Link Health; the "
+                       "same device is opened again every 2 s. Off: a message box, and the "
+                       "line stays closed."));
+    form->addRow(chkReconnect);
 
     lblResult = new QLabel(this);
     lblResult->setObjectName(QStringLiteral("lblResult"));
@@ -52,6 +63,7 @@ frmFaults::frmFaults(QWidget* parent) : QDialog(parent) {
 void frmFaults::save() {
     FaultSettings settings;
     settings.retries = spnRetries->value();
+    settings.reconnect = chkReconnect->isChecked();
     if (!StoreFaultSettings(settings)) {
         lblResult->setText(QStringLiteral("The settings could not be stored."));
         return;

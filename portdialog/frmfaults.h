@@ -9,6 +9,7 @@
 
 #include <QDialog>
 
+class QCheckBox;
 class QLabel;
 class QPushButton;
 class QSpinBox;
@@ -21,6 +22,7 @@ public:
     explicit frmFaults(QWidget* parent = nullptr);
 
     QSpinBox* spnRetries = nullptr;
+    QCheckBox* chkReconnect = nullptr;
     QPushButton* cmdSave = nullptr;
     QPushButton* cmdClose = nullptr;
     QLabel* lblResult = nullptr;

@@ -243,6 +243,7 @@ bool LoadSession(const QString& archivePath, const SessionOptions& options, Sess
                                   QString::fromUtf8(e.event.data), session.ctd.size()});
             break;
         case ArchiveEvent::Source::Dgh:
+        case ArchiveEvent::Source::Link: // the gap shows as no rows
             break;
         }
         if (options.progress && (session.events & 0xffff) == 0 && reader.size() > 0)

@@ -1,5 +1,7 @@
 #include "sim/flumeserver.h"
 
+#include <QDir>
+#include <QFile>
 #include <QSocketNotifier>
 
 #include <cerrno>
@@ -37,6 +39,10 @@ FlumeServer::FlumeServer(FlumeModel::Settings settings, SimFaults faults, QObjec
     connect(&replayTimer_, &QTimer::timeout, this, &FlumeServer::onReplayTick);
     listenTimer_.setInterval(kListenPollMs);
     connect(&listenTimer_, &QTimer::timeout, this, &FlumeServer::onReplayListen);
+    for (QTimer* t : {&dghUnplugged_, &ctdUnplugged_})
+        t->setSingleShot(true);
+    connect(&dghUnplugged_, &QTimer::timeout, this, [this] { plugBack(QStringLiteral("dgh")); });
+    connect(&ctdUnplugged_, &QTimer::timeout, this, [this] { plugBack(QStringLiteral("ctd")); });
 }
 
 bool FlumeServer::setReplay(const QString& path, double speed, QString* error) {
@@ -86,11 +92,89 @@ void FlumeServer::closePty(Pty& pty) {
     pty.slave = pty.master = -1;
 }
 
-bool FlumeServer::start(QString* error) {
-    if (!openPty(dgh_, error) || !openPty(ctd_, error))
+bool FlumeServer::openDgh(QString* error) {
+    if (!openPty(dgh_, error))
         return false;
     connect(dgh_.notifier, &QSocketNotifier::activated, this, &FlumeServer::onDghReadable);
+    updateLink(QStringLiteral("dgh"), dgh_.path);
+    return true;
+}
+
+bool FlumeServer::openCtd(QString* error) {
+    if (!openPty(ctd_, error))
+        return false;
     connect(ctd_.notifier, &QSocketNotifier::activated, this, &FlumeServer::onCtdReadable);
+    updateLink(QStringLiteral("ctd"), ctd_.path);
+    return true;
+}
+
+void FlumeServer::updateLink(const QString& name, const QString& device) {
+    if (linkFolder_.isEmpty())
+        return;
+    const QString link = QDir(linkFolder_).filePath(name);
+    if (device.isEmpty()) {
+        QFile::remove(link);
+        return;
+    }
+    // Made beside it and renamed over it, so the name never dangles.
+    const QString fresh = QDir(linkFolder_).filePath(QStringLiteral(".") + name + ".new");
+    QFile::remove(fresh);
+    if (::symlink(QFile::encodeName(device).constData(), QFile::encodeName(fresh).constData()) !=
+            0 ||
+        ::rename(QFile::encodeName(fresh).constData(), QFile::encodeName(link).constData()) != 0)
+        qWarning("cannot link %s to %s: %s", qPrintable(link), qPrintable(device),
+                 std::strerror(errno));
+}
+
+bool FlumeServer::unplug(const QString& which, double seconds, QString* error) {
+    const bool dgh = which == QLatin1String("dgh");
+    if (!dgh && which != QLatin1String("ctd")) {
+        *error = QStringLiteral("unplug takes dgh or ctd");
+        return false;
+    }
+    if (!(seconds >= 0.1 && seconds <= 3600)) {
+        *error = QStringLiteral("unplug takes seconds from 0.1 to 3600");
+        return false;
+    }
+    QTimer& away = dgh ? dghUnplugged_ : ctdUnplugged_;
+    if (away.isActive()) {
+        *error = QStringLiteral("%1 is unplugged already").arg(which);
+        return false;
+    }
+    if (dgh)
+        closeDgh();
+    else
+        closeCtd();
+    updateLink(which, {});
+    away.start(static_cast<int>(seconds * 1000 + 0.5));
+    return true;
+}
+
+void FlumeServer::plugBack(const QString& which) {
+    const bool dgh = which == QLatin1String("dgh");
+    if ((dgh ? dgh_ : ctd_).master >= 0)
+        return;
+    QString error;
+    if (dgh) {
+        dghBuffer_.clear();
+        if (!openDgh(&error)) {
+            qWarning("dgh stays unplugged: %s", qPrintable(error));
+            return;
+        }
+    } else {
+        ctdPending_ = 0;
+        if (!openCtd(&error)) {
+            qWarning("ctd stays unplugged: %s", qPrintable(error));
+            return;
+        }
+        applyCtdRate();
+    }
+    emit back(which, dgh ? dgh_.path : ctd_.path);
+}
+
+bool FlumeServer::start(QString* error) {
+    if (!openDgh(error) || !openCtd(error))
+        return false;
     clock_.start();
     if (replay_) {
         // From the event loop, once the devices have been announced.
@@ -338,6 +422,14 @@ QString FlumeServer::control(const QString& line) {
         else
             return QStringLiteral("error close takes dgh or ctd");
         return QStringLiteral("ok close ") + w[1];
+    }
+    if (w.size() == 3 && w[0] == QLatin1String("unplug")) {
+        bool number = false;
+        const double seconds = w[2].toDouble(&number);
+        QString error = QStringLiteral("unplug takes seconds from 0.1 to 3600");
+        if (!number || !unplug(w[1], seconds, &error))
+            return QStringLiteral("error ") + error;
+        return QStringLiteral("ok unplug %1 %2").arg(w[1], w[2]);
     }
     const QString answer = faults_.apply(line);
     applyCtdRate();

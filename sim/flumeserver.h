@@ -39,9 +39,18 @@ public:
     // A vanished port: the pseudo-terminal and its device path go away.
     void closeDgh();
     void closeCtd();
+    // A device unplugged and plugged in again: it goes away for `seconds`,
+    // then comes back as a new pseudo-terminal (see back()).
+    bool unplug(const QString& which, double seconds, QString* error);
+    // Keeps symlinks "dgh" and "ctd" in `folder` that always name the
+    // current pseudo-terminals, as a by-id link names a real adapter: made
+    // at start, gone while a line is unplugged, made again when it is back.
+    void setLinkFolder(const QString& folder) { linkFolder_ = folder; }
 
 signals:
     void closed(const QString& which);
+    // An unplugged line is back on a new device.
+    void back(const QString& which, const QString& device);
     // Every CTD line of the archive has been sent; `lines` of them, and
     // `skipped` lines of the file were no events.
     void replayEnded(int lines, int skipped);
@@ -54,6 +63,10 @@ private:
         QSocketNotifier* notifier = nullptr;
     };
     bool openPty(Pty& pty, QString* error);
+    bool openDgh(QString* error);
+    bool openCtd(QString* error);
+    void plugBack(const QString& which);
+    void updateLink(const QString& name, const QString& device);
     void closePty(Pty& pty);
     void onDghReadable();
     void onCtdReadable();
@@ -97,6 +110,9 @@ private:
     QTimer listenTimer_;
     bool replayHeard_ = false;
     bool replayEnded_ = false;
+    QString linkFolder_;
+    QTimer dghUnplugged_;
+    QTimer ctdUnplugged_;
 };
 
 } // namespace corvale

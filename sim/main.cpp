@@ -5,6 +5,8 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QSocketNotifier>
 
 #include <csignal>
@@ -61,6 +63,12 @@ const char* kDescription =
     "\n"
     "Signals: SIGUSR1 closes the DGH pseudo-terminal, SIGUSR2 the CTD one\n"
     "(a vanished port); the simulator prints \"closed dgh\" / \"closed ctd\".\n"
+    "\n"
+    "Unplugging (control line \"unplug dgh|ctd S\"): the line's device goes away\n"
+    "(\"closed dgh\") and comes back S seconds later as a new pseudo-terminal,\n"
+    "printed as \"back dgh <device>\". With --links DIR, DIR/dgh and DIR/ctd\n"
+    "always name the current devices, so a station mapped to them finds the\n"
+    "line again as it would a real adapter's by-id link.\n"
     "\n"
     "Replay (--replay FILE): the station's raw archive played back. Its CTD\n"
     "lines go out on the CTD line at their recorded pace (--speed times faster;\n"
@@ -161,8 +169,14 @@ int main(int argc, char** argv) {
         QStringLiteral("speed"),
         QStringLiteral("Replay <x> times faster than recorded, 0.01 to 1000 (default 1)."),
         QStringLiteral("x"), QStringLiteral("1"));
+    const QCommandLineOption links(
+        QStringLiteral("links"),
+        QStringLiteral("Keep symlinks \"dgh\" and \"ctd\" in the folder <dir> that always "
+                       "name the current pseudo-terminals, as a by-id link names a real "
+                       "adapter (gone while a line is unplugged, made again when it is back)."),
+        QStringLiteral("dir"));
     parser.addOptions({replyDelay, silent, late, lateMs, garbage, parity, ctdRate, ctdCrLf,
-                       ctdMalformed, lag, travel, carriage, seed, replay, speed});
+                       ctdMalformed, lag, travel, carriage, seed, replay, speed, links});
     // Usage errors exit 2, as the station's do (QCommandLineParser::process
     // would exit 1).
     if (!parser.parse(QCoreApplication::arguments())) {
@@ -233,6 +247,14 @@ int main(int argc, char** argv) {
 
     FlumeServer server(settings, faults);
     QString error;
+    if (parser.isSet(links)) {
+        const QString folder = parser.value(links);
+        if (!QDir().mkpath(folder) || !QFileInfo(folder).isWritable()) {
+            Fail(QStringLiteral("--links: cannot write to the folder \"%1\"").arg(folder));
+            return 2;
+        }
+        server.setLinkFolder(folder);
+    }
     if (parser.isSet(replay) && !server.setReplay(parser.value(replay), replaySpeed, &error)) {
         Fail(error);
         return 2;
@@ -268,6 +290,9 @@ int main(int argc, char** argv) {
     });
     QObject::connect(&server, &FlumeServer::closed,
                      [](const QString& which) { Say(QStringLiteral("closed ") + which); });
+    QObject::connect(&server, &FlumeServer::back, [](const QString& which, const QString& device) {
+        Say(QStringLiteral("back %1 %2").arg(which, device));
+    });
     QObject::connect(&server, &FlumeServer::replayEnded, [](int lines, int skipped) {
         if (skipped > 0)
             Fail(QStringLiteral("%1 lines of the archive were no events and "

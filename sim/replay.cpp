@@ -89,6 +89,7 @@ void ArchiveReplay::advance(qint64 nowMs) {
             replies_.insert(key(e.command), e.data);
             break;
         case ArchiveEvent::Source::Mark:
+        case ArchiveEvent::Source::Link: // a recorded outage is a silence
             break;
         }
         next_.reset();

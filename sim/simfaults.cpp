@@ -171,6 +171,10 @@ QString SimFaults::controlHelp() {
         "  drop A N                  module A misses its next N replies (it still acts\n"
         "                            on the commands; 0 = none)\n"
         "  close dgh|ctd             close that pseudo-terminal (a vanished port)\n"
+        "  unplug dgh|ctd S          the line's device goes away for S seconds (0.1 to\n"
+        "                            3600), then comes back as a new pseudo-terminal;\n"
+        "                            prints \"back dgh|ctd <device>\" when it is\n"
+        "                            back\n"
         "  state                     print the flume's state on one line\n");
 }
 

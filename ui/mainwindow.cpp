@@ -116,7 +116,6 @@ frmMain::~frmMain() {
 void frmMain::wireControllers() {
     const QString icons = platform_.programDir + QStringLiteral("/icons");
     bus_ = new BusSession(platform_.MSComm1, platform_.clock, sink_, Timer1, tmrRPM, this);
-    bus_->link().setRetries(LoadFaultSettings().retries);
     busPanel_ = std::make_unique<BusStatusPanel>(*bus_, StatusPanel(*StatusBar1, 4, icons));
     charts_ = std::make_unique<ChartPanels>(
         ChartPanelsView{CWGraph1, CWpHmin, CWpHmax, GraphMode, CWButton1, cwPlot, cwbPh, CWGraph2,
@@ -190,6 +189,7 @@ void frmMain::wireControllers() {
                        CWGraph1,
                        CWGraph2},
         *health_, state_, StatusPanel(*StatusBar1, 5, icons));
+    wireOutages();
 }
 
 QString frmMain::iconPath(const QString& file) const {
@@ -411,7 +411,7 @@ void frmMain::showFaults() {
     }
     faultsWindow_ = new frmFaults(this);
     connect(faultsWindow_, &frmFaults::saved, this, [this](const FaultSettings& settings) {
-        bus_->link().setRetries(settings.retries);
+        applyFaultSettings(settings);
         if (health_)
             emit health_->changed();
     });

@@ -5,6 +5,7 @@
 // dispatch and showing the dialogs.
 
 #include "bus/bussession.h"
+#include "bus/faults.h"
 #include "bus/serialport.h"
 #include "core/clock.h"
 #include "core/operator.h"
@@ -229,6 +230,10 @@ private:
     QWidget* buildChartPanel(bool ph);
     void wireMenus();
     void wireControllers();
+    // A line down and back (reconnect on): the archive, the feed, the charts
+    // and link health hear it (mainwindow_outages.cpp).
+    void wireOutages();
+    void applyFaultSettings(const FaultSettings& settings);
     void StartStep();
     void ShutdownStep();
     void closeDialogs();

@@ -1,11 +1,15 @@
 // The poll of module 9's digital inputs on Timer1: Label5, the two lamps and
 // the watchdog that closes a silent bus.
 
+#include "health/linkhealth.h"
 #include "tests/support/mainwindow_fixture.h"
 #include "widgets/indicatorlamp.h"
 #include "widgets/statusbar.h"
+#include "widgets/togglebutton.h"
 
 #include <QLabel>
+#include <QSignalSpy>
+#include <QTest>
 
 using namespace corvale;
 
@@ -121,6 +125,56 @@ TEST_F(PollCycle, NoBusTickRunsWhileAFailureMessageIsOpen) {
     EXPECT_FALSE(speedsRan);
     EXPECT_EQ(op.messages.size(), 1); // no stacked boxes
     EXPECT_EQ(TakeLines(), QStringList{QStringLiteral("$9DI")});
+}
+
+// With reconnect on, a bus the operator opened goes down without a box at
+// its first fault: the job ends there, nothing more is sent, an action on
+// the closed bus is dropped in silence, and the same port is tried again
+// until the digital module answers; then both timers run again. A bus the
+// dialog never opened still says "Port Not open".
+TEST_F(PollCycle, WithReconnectALineFaultOpensNoBoxAndTheLineComesBackByItself) {
+    BusSession& session = main->bus();
+    session.setReconnect(true);
+    bus.close();
+    ASSERT_TRUE(main->Timer1.fire());
+    EXPECT_EQ(op.texts().value(0), QStringLiteral("Port Not open"));
+    op.messages.clear();
+
+    session.openPort({4, QStringLiteral("19200,n,8,1")});
+    ASSERT_TRUE(session.runUntilIdle());
+    ASSERT_EQ(session.state(), BusSession::State::Running);
+    QSignalSpy down(&session, &BusSession::lineDown);
+    QSignalSpy up(&session, &BusSession::lineUp);
+    TakeLines();
+    Silent("$9DI");
+    ASSERT_TRUE(main->Timer1.fire());
+    ASSERT_TRUE(session.runUntilIdle());
+    EXPECT_TRUE(op.messages.isEmpty()) << op.texts().join(" | ").toStdString();
+    EXPECT_EQ(session.state(), BusSession::State::Down);
+    EXPECT_FALSE(bus.isOpen());
+    EXPECT_FALSE(main->Timer1.isEnabled());
+    EXPECT_FALSE(main->tmrRPM.isEnabled());
+    EXPECT_EQ(main->StatusBar1->panelText(4),
+              QStringLiteral("Comm port down: NO VALID RETURN FROM 1712 (reconnecting every 2 s)"));
+    main->cwThrust->setValue(true);
+    ASSERT_TRUE(session.runUntilIdle());
+    EXPECT_TRUE(op.messages.isEmpty()) << op.texts().join(" | ").toStdString();
+    EXPECT_EQ(TakeLines(), QStringList{QStringLiteral("$9DI")});
+    ASSERT_EQ(down.size(), 1);
+    EXPECT_EQ(down[0][0].toString(), QStringLiteral("NO VALID RETURN FROM 1712"));
+
+    // Tried again after 2 s; the module answers.
+    Healthy();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !session.idle() || bus.isOpen(); }, 3000));
+    ASSERT_TRUE(session.runUntilIdle());
+    EXPECT_EQ(session.state(), BusSession::State::Running);
+    EXPECT_EQ(TakeLines(), QStringList{QStringLiteral("$9DI")});
+    EXPECT_TRUE(main->Timer1.isEnabled());
+    EXPECT_TRUE(main->tmrRPM.isEnabled());
+    EXPECT_EQ(up.size(), 1);
+    ASSERT_EQ(main->linkHealth().outages().size(), 1u);
+    EXPECT_TRUE(main->linkHealth().outages().front().end.isValid());
+    EXPECT_TRUE(op.messages.isEmpty());
 }
 
 } // namespace

@@ -77,6 +77,15 @@ TEST(RawArchiveFormat, LinesReadAsDocumented) {
     mark.mark = 3;
     mark.data = "wave run 3";
     EXPECT_EQ(FormatArchiveLine(mark), "2026-12-08T14:07:10.000+01:00,MARK,3,wave run 3\n");
+    ArchiveEvent down;
+    down.time = At(2000);
+    down.source = ArchiveEvent::Source::Link;
+    down.command = "DOWN";
+    down.data = "CTD,The CTD port COM5 was lost: gone, really";
+    const QByteArray line = FormatArchiveLine(down);
+    EXPECT_EQ(line, "2026-12-08T14:07:11.000+01:00,LINK,DOWN,CTD,The CTD port COM5 was lost: "
+                    "gone, really\n");
+    EXPECT_EQ(ParseArchiveLine(line), down) << "a reader takes the gap's ends back";
 }
 
 TEST(RawArchiveFormat, BrokenLinesAreRejected) {
@@ -88,7 +97,8 @@ TEST(RawArchiveFormat, BrokenLinesAreRejected) {
           "2026-12-08T14:07:09.123,CTD,OK,cut\\x4", "2026-12-08T14:07:09.123,CTD,OK,cut\\",
           "2O26-12-08T14:07:09.123,CTD,OK,x", "-026-12-08T14:07:09.123,CTD,OK,x", // no made-up year
           "2026-12-08T14:07:09.123+1:00,CTD,OK,x", "2026-12-08T14:07:09.123+01:00x,CTD,OK,x",
-          "2026-12-08T14:07:09.123,MARK,+3,x", "2026-12-08T14:07:09.123,MARK, 3,x"})
+          "2026-12-08T14:07:09.123,MARK,+3,x", "2026-12-08T14:07:09.123,MARK, 3,x",
+          "2026-12-08T14:07:09.123,LINK,SIDEWAYS,DGH,x", "2026-12-08T14:07:09.123,LINK,up,DGH,x"})
         EXPECT_FALSE(ParseArchiveLine(line).has_value()) << line;
     // A mark number followed by a NUL and junk.
     EXPECT_FALSE(ParseArchiveLine(QByteArray("2026-12-08T14:07:09.123,MARK,3\0junk,x", 37)));

@@ -61,6 +61,13 @@ TEST_F(SentencesTest, EverySentenceHasItsDocumentedFormWithAPeriod) {
     EXPECT_TRUE(PowerSentence(kActAt, Actuator::Profiler, false).contains(",VP,POWER,OFF*"));
     EXPECT_TRUE(DriveSentence(kActAt, ProfilerDrive::Stop).contains(",VP,DRIVE,STOP*"));
 
+    EXPECT_EQ(LinkSentence(kActAt, QStringLiteral("DGH"), false,
+                           QStringLiteral("Port Not open: I/O error, *really*")),
+              SentenceFrom(QStringLiteral("CVLNK,2026-12-08T13:40:23.100,DGH,DOWN,Port Not open: "
+                                          "I/O error^2C ^2Areally^2A")));
+    EXPECT_TRUE(LinkSentence(kActAt, QStringLiteral("CTD"), true, QStringLiteral("back"))
+                    .contains(",CTD,UP,back*"));
+
     EXPECT_EQ(CtdSentence(kAt, qQNaN(), qInf(), 1e-7, 1e20),
               SentenceFrom(QStringLiteral("CVCTD,2026-12-08T13:40:21.045,,,1E-07,1E+20")));
 }

@@ -60,7 +60,8 @@ TEST(CommSettings, FourDevicesHaveCaptions) {
 }
 
 // A hand-edited [Faults] section never gives more retries than allowed, and
-// a value that is no number is the default.
+// a value that is no number is the default; reconnect is off unless
+// plainly on.
 TEST(FaultSettings, StoredRetriesAreReadWithinTheirRange) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
@@ -77,6 +78,23 @@ TEST(FaultSettings, StoredRetriesAreReadWithinTheirRange) {
     }
     ASSERT_TRUE(StoreFaultSettings(FaultSettings{1}));
     EXPECT_EQ(LoadFaultSettings().retries, 1);
+    // Reconnect is on only when plainly said so; anything else is off.
+    EXPECT_FALSE(LoadFaultSettings().reconnect);
+    const std::pair<const char*, bool> switches[] = {{"true", true}, {" 1", true}, {"TRUE", true},
+                                                     {"yes", false}, {"2", false}, {"", false}};
+    for (const auto& [text, expected] : switches) {
+        {
+            CORVALE_STORE(store);
+            store.setValue(QStringLiteral("Faults/reconnect"), QString::fromLatin1(text));
+        }
+        EXPECT_EQ(LoadFaultSettings().reconnect, expected) << text;
+    }
+    FaultSettings both;
+    both.retries = 2;
+    both.reconnect = true;
+    ASSERT_TRUE(StoreFaultSettings(both));
+    EXPECT_EQ(LoadFaultSettings().retries, 2);
+    EXPECT_TRUE(LoadFaultSettings().reconnect);
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
                        QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation));
 }

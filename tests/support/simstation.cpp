@@ -15,18 +15,20 @@ SimStation::~SimStation() {
     main.reset();
 }
 
-bool SimStation::start(const QStringList& simArgs) {
-    if (!store.isValid()) {
+bool SimStation::start(const QStringList& simArgs, bool throughLinks) {
+    if (!store.isValid() || !links_.isValid()) {
         error_ = QStringLiteral("no temporary settings folder");
         return false;
     }
-    if (!sim.start(QStringList{QStringLiteral("--reply-delay-ms"), QStringLiteral("1")} +
-                   simArgs)) {
+    QStringList args{QStringLiteral("--reply-delay-ms"), QStringLiteral("1")};
+    if (throughLinks)
+        args << QStringLiteral("--links") << links_.path();
+    if (!sim.start(args + simArgs)) {
         error_ = sim.errorText();
         return false;
     }
-    store.mapPort(4, sim.dghDevice());
-    store.mapPort(5, sim.ctdDevice());
+    store.mapPort(4, throughLinks ? links_.filePath(QStringLiteral("dgh")) : sim.dghDevice());
+    store.mapPort(5, throughLinks ? links_.filePath(QStringLiteral("ctd")) : sim.ctdDevice());
     dgh = std::make_unique<QtSerialPort>(4, QStringLiteral("19200,n,8,1"));
     ctd = std::make_unique<QtSerialPort>(5, QStringLiteral("9600,n,8,1"));
     main = std::make_unique<frmMain>(

@@ -15,6 +15,7 @@
 #include "tests/support/simprocess.h"
 #include "ui/mainwindow.h"
 
+#include <QTemporaryDir>
 #include <functional>
 #include <memory>
 #include <string>
@@ -30,7 +31,10 @@ public:
 
     // Starts the simulator (modules answer at once, leaving most of the
     // 35 ms window to a busy machine) and builds the shown main window.
-    bool start(const QStringList& simArgs = {});
+    // With `throughLinks`, COM4 and COM5 name the simulator's --links
+    // symlinks, as a real adapter's by-id name, so a line unplugged and back
+    // on a new device is the same port.
+    bool start(const QStringList& simArgs = {}, bool throughLinks = false);
     // "Communications" > "DGH Comm Port" > "Update and Open Comm Port" with
     // the dialog's preselected settings; true when the bus is open and both
     // bus timers run.
@@ -49,6 +53,7 @@ public:
 
 private:
     QString error_;
+    QTemporaryDir links_;
 };
 
 // The digital module's inputs asked over an open bus, in their turn between
