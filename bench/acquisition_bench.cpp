@@ -6,22 +6,12 @@
 //   corvale_bench_acquisition [--seconds N]   (default 60 per run)
 
 #include "bench/benchsupport.h"
-#include "bus/qtserialport.h"
-#include "core/clock.h"
-#include "portdialog/frmcomms1.h"
-#include "tests/support/simprocess.h"
 #include "ui/mainwindow.h"
 #include "widgets/togglebutton.h"
 
-#include <QApplication>
 #include <QElapsedTimer>
-#include <QLocale>
-#include <QPushButton>
-#include <QStandardPaths>
 #include <QTest>
 #include <cstdio>
-#include <ctime>
-#include <memory>
 
 using namespace corvale;
 
@@ -55,25 +45,14 @@ struct Figures {
 
 Figures RunStation(Clock& clock, int seconds) {
     Figures f;
-    PrivateStore store;
-    SimProcess sim;
-    if (!store.isValid() || !sim.start({QStringLiteral("--ctd-rate"), QStringLiteral("0")})) {
-        std::fprintf(stderr, "simulator did not start: %s\n", qPrintable(sim.errorText()));
+    BenchStation station;
+    if (!station.start(clock, {QStringLiteral("--ctd-rate"), QStringLiteral("0")}))
         return f;
-    }
-    store.mapPort(4, sim.dghDevice());
-    QtSerialPort dgh(4, QStringLiteral("19200,n,8,1"));
-    QtSerialPort ctd(5, QStringLiteral("9600,n,8,1"));
-    BenchOperator op;
-    frmMain main(Platform{dgh, ctd, clock, op, QStringLiteral(CORVALE_BINARY_DIR)});
+    frmMain& main = *station.main;
+    QtSerialPort& dgh = station.dgh;
     main.show();
     main.cwbPh->setValue(true);
-    auto openBus = [&] {
-        main.showComms();
-        QTest::mouseClick(main.commsDialog()->cmdUpdate, Qt::LeftButton);
-    };
-    openBus();
-    if (!dgh.isOpen()) {
+    if (!station.openBus()) {
         std::fprintf(stderr, "the bus did not open\n");
         return f;
     }
@@ -91,12 +70,12 @@ Figures RunStation(Clock& clock, int seconds) {
         // station closes the bus; the operator opens it again.
         if (!dgh.isOpen() && !main.Timer1.isTicking() && !main.tmrRPM.isTicking()) {
             ++f.reopened;
-            openBus();
+            station.openBus();
         }
     }
     f.cpuSeconds = ProcessCpuSeconds() - cpu0;
     f.wallSeconds = wall.nsecsElapsed() / 1e9;
-    f.messages = op.messages;
+    f.messages = station.op.messages;
     f.ok = dgh.isOpen();
     return f;
 }
@@ -108,20 +87,8 @@ void Print(const char* name, const Figures& f) {
                 f.reopened);
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QStandardPaths::setTestModeEnabled(true);
-    QApplication app(argc, argv);
-    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-    int seconds = 60;
-    const QStringList args = QApplication::arguments();
-    const qsizetype i = args.indexOf(QStringLiteral("--seconds"));
-    if (i >= 0 && i + 1 < args.size())
-        seconds = qMax(1, args[i + 1].toInt());
-
+int Run(const BenchArgs& args) {
+    const int seconds = args.seconds;
     RealClock real;
     SpinningClock spinning(real);
     const Figures sleepingRun = RunStation(real, seconds);
@@ -139,3 +106,7 @@ int main(int argc, char** argv) {
                 100 * sleepingRun.share(), ratio);
     return 0;
 }
+
+} // namespace
+
+const BenchProgram corvale::kBenchProgram{true, false, 60, Run};

@@ -12,12 +12,13 @@
 //
 //   corvale_bench_feed [--seconds N]   (default 10 per paced run)
 
+#include "bench/benchsupport.h"
 #include "core/state.h"
 #include "feed/sentences.h"
 #include "feed/shipfeed.h"
 
 #include <QCoreApplication>
-#include <QStandardPaths>
+#include <QEventLoop>
 #include <QTimer>
 #include <QUdpSocket>
 #include <arpa/inet.h>
@@ -32,12 +33,6 @@
 using namespace corvale;
 
 namespace {
-
-double ThreadCpuSeconds() {
-    timespec ts{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return double(ts.tv_sec) + double(ts.tv_nsec) / 1e9;
-}
 
 // Counts datagrams on 127.0.0.1 on its own thread until stopped, looking
 // every 10 ms rather than sleeping in recv(), so that no wake-up of the
@@ -162,15 +157,8 @@ PacedFigures Paced(ShipFeed& feed, int seconds) {
     return f;
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
-    QStandardPaths::setTestModeEnabled(true);
-    QCoreApplication app(argc, argv);
-    int seconds = 10;
-    for (int i = 1; i + 1 < argc; ++i)
-        if (QByteArray(argv[i]) == "--seconds")
-            seconds = std::max(1, atoi(argv[i + 1]));
+int Run(const BenchArgs& args) {
+    const int seconds = args.seconds;
 
     Listener listener;
     ShipFeed feed;
@@ -222,3 +210,7 @@ int main(int argc, char** argv) {
                 share, share < 0.2 ? "met" : "NOT MET");
     return share < 0.2 ? 0 : 1;
 }
+
+} // namespace
+
+const BenchProgram corvale::kBenchProgram{false, false, 10, Run};

@@ -24,35 +24,18 @@
 //
 //   corvale_bench_fullload [--seconds N] [--label NAME]   (default 30 s)
 
-#include "bench/fullloadstation.h"
-#include "bus/qtserialport.h"
-#include "core/clock.h"
+#include "bench/benchsupport.h"
 #include "core/stationtimer.h"
-#include "feed/shipfeed.h"
 #include "health/stalemarks.h"
-#include "logging/frmlogbf2.h"
-#include "portdialog/frmcomms1.h"
-#include "tests/support/simprocess.h"
 #include "ui/mainwindow.h"
-#include "widgets/togglebutton.h"
 
 #include <QApplication>
-#include <QCheckBox>
-#include <QComboBox>
 #include <QElapsedTimer>
-#include <QEventLoop>
-#include <QLocale>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QStandardPaths>
-#include <QTemporaryDir>
-#include <QTest>
 #include <QThread>
 #include <QTimer>
 #include <algorithm>
 #include <array>
 #include <cstdio>
-#include <ctime>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -81,12 +64,6 @@ const char* const kPartNames[kParts] = {"bus session and readings",
                                         "stale marks and health",
                                         "painting and layout of the rest of the window",
                                         "event loop itself"};
-
-double ThreadCpuSeconds() {
-    timespec ts{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) / 1e9;
-}
 
 // Exclusive CPU time per part on the window's thread.
 class Accounting {
@@ -210,22 +187,19 @@ void SignalEnd(QObject*, int) {
         accounting.end();
 }
 
-class BenchApplication : public QApplication {
-public:
-    using QApplication::QApplication;
-    bool notify(QObject* receiver, QEvent* event) override {
-        if (!accounting.here())
-            return QApplication::notify(receiver, event);
-        int part = parts.of(receiver);
-        if (part < 0 && (event->type() == QEvent::Paint || event->type() == QEvent::UpdateRequest ||
-                         event->type() == QEvent::LayoutRequest))
-            part = Paint;
-        accounting.begin(part);
-        const bool result = QApplication::notify(receiver, event);
-        accounting.end();
-        return result;
-    }
-};
+// Every event, charged by its receiver while the parts are measured.
+bool ChargeEvent(QObject* receiver, QEvent* event) {
+    if (!accounting.here())
+        return qApp->QApplication::notify(receiver, event);
+    int part = parts.of(receiver);
+    if (part < 0 && (event->type() == QEvent::Paint || event->type() == QEvent::UpdateRequest ||
+                     event->type() == QEvent::LayoutRequest))
+        part = Paint;
+    accounting.begin(part);
+    const bool result = qApp->QApplication::notify(receiver, event);
+    accounting.end();
+    return result;
+}
 
 struct Figures {
     double probeSeconds = 0;
@@ -265,16 +239,13 @@ private:
     int port_ = 0;
 };
 
-// The station's own event loop, which sleeps until something is due (QTest's
-// wait polls every 10 ms, which would count against the station).
-
-Figures Run(int seconds) {
+Figures Measure(int seconds) {
     Figures f;
     Sink ship;
     RealClock clock;
-    FullLoadStation station;
-    if (!station.start(clock,
-                       {QStringLiteral("fullload.csv"), true, static_cast<quint16>(ship.port())}))
+    BenchStation station;
+    if (!station.startFullLoad(
+            clock, {QStringLiteral("fullload.csv"), true, static_cast<quint16>(ship.port())}))
         return f;
     frmMain& main = *station.main;
     WaitMs(1500); // settle: first paint, first cycles
@@ -379,23 +350,16 @@ CORVALE_WRAP(_ZN7corvale11StationFeed9ctdRecordEv, (void* self), (self))
 CORVALE_WRAP(_ZN7corvale11StationFeed8busCycleERK9QDateTime, (void* self, const void* at),
              (self, at))
 
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    // A preloaded slowsync library is for this process, not the simulator's.
-    qunsetenv("LD_PRELOAD");
-    QStandardPaths::setTestModeEnabled(true);
-    BenchApplication app(argc, argv);
-    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-    int seconds = 30;
-    QString label = QStringLiteral("station");
-    const QStringList args = QApplication::arguments();
-    if (const qsizetype i = args.indexOf(QStringLiteral("--seconds"));
-        i >= 0 && i + 1 < args.size())
-        seconds = qMax(1, args[i + 1].toInt());
-    if (const qsizetype i = args.indexOf(QStringLiteral("--label")); i >= 0 && i + 1 < args.size())
-        label = args[i + 1];
-    const Figures f = Run(seconds);
-    Print(label, seconds, f);
+namespace {
+
+int Run(const BenchArgs& args) {
+    const QString label = args.value(QStringLiteral("--label"));
+    BenchNotify = ChargeEvent;
+    const Figures f = Measure(args.seconds);
+    Print(label.isNull() ? QStringLiteral("station") : label, args.seconds, f);
     return f.ok ? 0 : 1;
 }
+
+} // namespace
+
+const BenchProgram corvale::kBenchProgram{true, false, 30, Run};

@@ -3,6 +3,7 @@
 // to the event loop, which sleeps, so its pair should cost a small fraction
 // of the spinning one.
 
+#include "bench/benchsupport.h"
 #include "bus/bustask.h"
 #include "bus/dghlink.h"
 #include "bus/serialport.h"
@@ -105,9 +106,9 @@ BENCHMARK_TEMPLATE(LinkPair, SpinningClock)
     ->Iterations(40)
     ->Unit(benchmark::kMillisecond);
 
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
+namespace {
+
+int Run(const BenchArgs&) {
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     const double sleeping = reporter.cpu["LinkPair/sleeping/iterations:40"];
@@ -116,6 +117,9 @@ int main(int argc, char** argv) {
         std::printf(
             "CPU per pair: sleeping %.4f ms, spinning %.4f ms, ratio %.2f%% (target < 2%%)\n",
             sleeping, spinning, 100.0 * sleeping / spinning);
-    benchmark::Shutdown();
     return 0;
 }
+
+} // namespace
+
+const BenchProgram corvale::kBenchProgram{false, true, 0, Run};

@@ -12,6 +12,7 @@
 // The file lives under the build folder, on a real disk.
 
 #include "archive/rawarchive.h"
+#include "bench/benchsupport.h"
 #include "ctd/ctdrecord.h"
 
 #include <QCoreApplication>
@@ -63,15 +64,8 @@ struct Load {
     }
 };
 
-} // namespace
-
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    int seconds = 10;
-    for (int i = 1; i + 1 < argc; ++i) {
-        if (QByteArray(argv[i]) == "--seconds")
-            seconds = std::max(1, QByteArray(argv[i + 1]).toInt());
-    }
+int Run(const BenchArgs& args) {
+    const int seconds = args.seconds;
     QTemporaryDir dir(QStringLiteral(CORVALE_BINARY_DIR "/rawarchive-bench-XXXXXX"));
     if (!dir.isValid()) {
         std::fprintf(stderr, "no folder for the archive\n");
@@ -127,7 +121,7 @@ int main(int argc, char** argv) {
         });
         ctdTimer.start(1000 / kCtdPerSecond);
         busTimer.start(1000 / kBusPerSecond);
-        QTimer::singleShot(seconds * 1000, &app, &QCoreApplication::quit);
+        QTimer::singleShot(seconds * 1000, qApp, &QCoreApplication::quit);
         const double cpu0 = CpuSeconds();
         QElapsedTimer wall;
         wall.start();
@@ -146,3 +140,7 @@ int main(int argc, char** argv) {
                 (busy - idle) * 100);
     return 0;
 }
+
+} // namespace
+
+const BenchProgram corvale::kBenchProgram{false, false, 10, Run};

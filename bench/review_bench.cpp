@@ -13,10 +13,10 @@
 //   corvale_bench_review [--keep FILE]   (FILE: keep or reuse the archive)
 
 #include "archive/rawarchive.h"
+#include "bench/benchsupport.h"
 #include "review/frmreview.h"
 #include "review/reviewplot.h"
-#include "tests/support/fakes.h"
-#include "ui/mainwindow.h"
+#include "tests/support/mainwindow_fixture.h"
 #include "widgets/stripchart.h"
 
 #include <QApplication>
@@ -130,16 +130,10 @@ double PanMs(ReviewPlot* plot, double width) {
     return worst;
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    const QStringList args = QApplication::arguments();
+int Run(const BenchArgs& args) {
     QTemporaryDir dir;
-    const qsizetype keep = args.indexOf(QStringLiteral("--keep"));
-    const QString path = keep > 0 && keep + 1 < args.size()
-                             ? args[keep + 1]
-                             : dir.filePath(QStringLiteral("day.csv.raw.csv"));
+    const QString keep = args.value(QStringLiteral("--keep"));
+    const QString path = !keep.isNull() ? keep : dir.filePath(QStringLiteral("day.csv.raw.csv"));
     if (!QFileInfo::exists(path)) {
         QElapsedTimer g;
         g.start();
@@ -153,12 +147,8 @@ int main(int argc, char** argv) {
 
     // --marks on the main window (fake ports: nothing else runs).
     {
-        FakeClock clock;
-        FakeSerialPort bus(clock, 4, QStringLiteral("19200,n,8,1"));
-        FakeSerialPort ctd(clock, 5, QStringLiteral("9600,n,8,1"));
-        RecordingOperator op;
-        QTemporaryDir programDir;
-        frmMain window(Platform{bus, ctd, clock, op, programDir.path()});
+        WindowOnFakes station;
+        frmMain& window = station.make(false);
         window.resize(1280, 800);
         window.show();
         QApplication::processEvents();
@@ -212,3 +202,7 @@ int main(int argc, char** argv) {
     std::printf("worst pan redraw %.2f ms (target < 16 ms)\n", worst);
     return 0;
 }
+
+} // namespace
+
+const BenchProgram corvale::kBenchProgram{true, false, 0, Run};

@@ -15,28 +15,13 @@
 //   corvale_bench_stall [--seconds N]   (default 30: N s of probing, then N s
 //                                        of CPU measurement, per run)
 
-#include "bench/fullloadstation.h"
-#include "bus/qtserialport.h"
-#include "core/clock.h"
-#include "logging/frmlogbf2.h"
-#include "portdialog/frmcomms1.h"
-#include "tests/support/simprocess.h"
+#include "bench/benchsupport.h"
 #include "ui/mainwindow.h"
-#include "widgets/togglebutton.h"
 
-#include <QApplication>
-#include <QComboBox>
 #include <QElapsedTimer>
-#include <QLocale>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QStandardPaths>
-#include <QTemporaryDir>
-#include <QTest>
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
-#include <ctime>
 #include <vector>
 
 using namespace corvale;
@@ -90,8 +75,8 @@ struct Figures {
 
 template <class C> Figures Run(LatenessClock<C>& clock, int seconds) {
     Figures f;
-    FullLoadStation station;
-    if (!station.start(clock, {QStringLiteral("stall.csv")}))
+    BenchStation station;
+    if (!station.startFullLoad(clock, {QStringLiteral("stall.csv")}))
         return f;
     frmMain& main = *station.main;
     WaitMs(1500); // settle: first paint, first cycles
@@ -154,20 +139,8 @@ void Print(const char* name, const Figures& f) {
                 f.lateMaxMs);
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QStandardPaths::setTestModeEnabled(true);
-    QApplication app(argc, argv);
-    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-    int seconds = 30;
-    const QStringList args = QApplication::arguments();
-    const qsizetype i = args.indexOf(QStringLiteral("--seconds"));
-    if (i >= 0 && i + 1 < args.size())
-        seconds = qMax(1, args[i + 1].toInt());
-
+int Run(const BenchArgs& args) {
+    const int seconds = args.seconds;
     LatenessClock<HoldingClock> holding;
     LatenessClock<RealClock> session;
     const Figures before = Run(holding, seconds);
@@ -178,3 +151,7 @@ int main(int argc, char** argv) {
                 "2%% of one core\n");
     return before.ok && after.ok ? 0 : 1;
 }
+
+} // namespace
+
+const BenchProgram corvale::kBenchProgram{true, false, 30, Run};

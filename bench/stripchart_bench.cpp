@@ -3,6 +3,7 @@
 // chart's memory. Targets: under 10 ms per repaint, under 10 MB per chart,
 // append time independent of how many points the chart holds.
 
+#include "bench/benchsupport.h"
 #include "widgets/stripchart.h"
 
 #include <QApplication>
@@ -125,14 +126,13 @@ BENCHMARK(BM_ReplotWholeDayVisible)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReplotLastMinuteVisible)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Append)->Arg(1000)->Arg(20000)->Arg(kDayOfPoints)->Unit(benchmark::kNanosecond);
 
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
+namespace {
+
+int Run(const BenchArgs&) {
     benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
     return 0;
 }
+
+} // namespace
+
+const BenchProgram corvale::kBenchProgram{true, true, 0, Run};

@@ -5,7 +5,6 @@
 #include "about/registry.h"
 #include "tests/support/mainwindow_fixture.h"
 
-#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
@@ -181,9 +180,8 @@ TEST_F(AboutTest, ToolFoundOnTheMachineReallyStarts) {
 }
 
 TEST_F(AboutTest, MainWindowOpensAFreshBoxAfterOk) {
-    FakeClock clock;
-    FakeSerialPort dgh(clock, 4, "19200,n,8,1"), ctd(clock, 5, "9600,n,8,1");
-    frmMain w(Platform{dgh, ctd, clock, op, QDir::tempPath()});
+    WindowOnFakes station;
+    frmMain& w = station.make(false);
     w.mnuAbout->trigger();
     QPointer<frmAbout> first = w.aboutDialog();
     ASSERT_FALSE(first.isNull());

@@ -10,14 +10,8 @@ using namespace corvale;
 
 namespace {
 
-class Readings : public StationTest {
+class Readings : public PollingTest {
 protected:
-    void SetUp() override {
-        StationTest::SetUp();
-        makeOnBus();
-        main->Timer1.setEnabled(true);
-        main->tmrRPM.setEnabled(true);
-    }
     void Cycle() { ASSERT_TRUE(main->tmrRPM.fire()); }
     void PhOn() { main->cwbPh->setValue(true); }
     StationState& s() { return main->state(); }

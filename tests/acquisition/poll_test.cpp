@@ -15,14 +15,8 @@ using namespace corvale;
 
 namespace {
 
-class PollCycle : public StationTest {
+class PollCycle : public PollingTest {
 protected:
-    void SetUp() override {
-        StationTest::SetUp();
-        makeOnBus();
-        main->Timer1.setEnabled(true);
-        main->tmrRPM.setEnabled(true);
-    }
     QString label5() const { return main->Label5->text(); }
     bool lamp(int i) const { return main->lblStatus[i]->value(); }
 };

@@ -15,13 +15,7 @@ using namespace corvale;
 
 namespace {
 
-class Actuators : public StationTest {
-protected:
-    void SetUp() override {
-        StationTest::SetUp();
-        makeOnBus();
-    }
-};
+class Actuators : public OnBusTest {};
 
 TEST_F(Actuators, PowerTogglesSwitchTheRelaysClearedForOn) {
     main->cwThrust->setValue(true);
@@ -129,11 +123,10 @@ TEST_F(Actuators, ProfilerPowerLeavesTheDirectionsAlone) {
     EXPECT_EQ(TakeLines(), (QStringList{"$9CP03", "$9SP03"}));
 }
 
-class Interlock : public StationTest {
+class Interlock : public OnBusTest {
 protected:
     void SetUp() override {
-        StationTest::SetUp();
-        makeOnBus();
+        OnBusTest::SetUp();
         Poll("*0003\r"); // both directions free
         TakeLines();
     }

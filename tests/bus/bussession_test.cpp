@@ -148,13 +148,11 @@ TEST_F(BusSessionTest, ShutdownWhileAJobWaitsLeavesNothingRunning) {
 // With the real clock: the window's own timers run while a command waits
 // its 35 ms for the reply.
 TEST(BusSessionRealTime, TheEventLoopRunsWhileACommandWaits) {
-    QTemporaryDir dir;
     RealClock real;
-    FakeClock fake;
-    FakeSerialPort bus{fake, 4, QStringLiteral("19200,n,8,1")};
-    FakeSerialPort ctd{fake, 5, QStringLiteral("9600,n,8,1")};
-    RecordingOperator op;
-    frmMain main(Platform{bus, ctd, real, op, dir.path()});
+    WindowOnFakes station;
+    station.windowClock = &real;
+    frmMain& main = station.make(false);
+    FakeSerialPort& bus = station.bus;
     main.show();
     ASSERT_EQ(bus.open(), SerialPort::OpenError::None);
     bus.answer("$9DI", "*0001\r", 0);

@@ -20,12 +20,8 @@ double At(int h, int m, int s) {
     return DayFraction(QTime(h, m, s));
 }
 
-class ChartPanelsTest : public StationTest {
+class ChartPanelsTest : public WindowTest {
 protected:
-    void SetUp() override {
-        StationTest::SetUp();
-        make();
-    }
     ChartPanels& panels() { return main->charts(); }
     static void ExpectYRange(const StripChart& chart, double lo, double hi) {
         EXPECT_DOUBLE_EQ(chart.yMin(), lo);

@@ -14,12 +14,8 @@ using namespace corvale;
 
 namespace {
 
-class CtdPanelTest : public StationTest {
+class CtdPanelTest : public WindowTest {
 protected:
-    void SetUp() override {
-        StationTest::SetUp();
-        make();
-    }
     QStringList labels() const {
         return {main->lblConduct->text(), main->lblTemp->text(), main->lblPress->text(),
                 main->lblSalinity->text()};

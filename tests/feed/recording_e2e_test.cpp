@@ -13,18 +13,13 @@
 #include "feed/frmmark.h"
 #include "feed/sentences.h"
 #include "feed/shipfeed.h"
-#include "logging/frmlogbf2.h"
 #include "tests/support/feedlistener.h"
 #include "tests/support/simstation.h"
 #include "widgets/togglebutton.h"
 
-#include <QCheckBox>
-#include <QComboBox>
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRadioButton>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -45,14 +40,6 @@ std::shared_ptr<QList<Reading>> RecordReadings(SimStation& st) {
         list->append({s.CtdConductivity, s.CtdTemperature, s.CtdPressure});
     });
     return list;
-}
-
-int CtdSent(SimProcess& sim) {
-    QString state;
-    if (!sim.control(QStringLiteral("state"), &state))
-        return -1;
-    const auto m = QRegularExpression(QStringLiteral("ctd-sent=(\\d+)")).match(state);
-    return m.hasMatch() ? m.captured(1).toInt() : -1;
 }
 
 // Runs the CTD at 24 records a second for `ms`, then stops it and waits
@@ -80,17 +67,8 @@ TEST(RecordingOnTheSimulator, TheArchiveHoldsEveryRecordAndItsReplayGivesTheSame
         ASSERT_TRUE(st.openBus()) << st.messages();
         auto seen = RecordReadings(st);
         // Logging to a file with the raw archive and the bus exchanges.
-        st.main->ToolbarButtonClick(QStringLiteral("start"));
-        auto* logger = st.main->findChild<frmLogBF2*>(QStringLiteral("frmLogBF2"));
-        ASSERT_NE(logger, nullptr);
-        logger->optDatafile[1]->click();
         st.op.fileAnswers.push_back(log);
-        logger->cmdSelect->click();
-        logger->optAppend[1]->click();
-        logger->cmbInterval->setCurrentIndex(7);
-        logger->chkRawArchive->setChecked(true);
-        logger->chkRawArchiveBus->setChecked(true);
-        logger->cmdExit->click();
+        ASSERT_TRUE(StartLogging(*st.main, true, true));
         st.main->cwCTDflag->setValue(true);
         // A fault on the way: the thruster's current module goes silent.
         ASSERT_TRUE(st.sim.control(QStringLiteral("silent 5")));

@@ -15,22 +15,6 @@
 
 using namespace corvale;
 
-namespace {
-
-// A field of the simulator's state line ("... commands=120 ...").
-qint64 SimCounter(SimProcess& sim, const char* key) {
-    QString line;
-    if (!sim.control(QStringLiteral("state"), &line))
-        return -1;
-    for (const QString& field : line.split(QLatin1Char(' '))) {
-        if (field.startsWith(QLatin1String(key) + QLatin1Char('=')))
-            return field.section(QLatin1Char('='), 1).toLongLong();
-    }
-    return -1;
-}
-
-} // namespace
-
 TEST(LinkHealthOnSimulator, SilentModuleAndLostCtdLineShowAsStaleAndAreCounted) {
     SimStation st;
     ASSERT_TRUE(st.start({QStringLiteral("--ctd-rate"), QStringLiteral("10")}))

@@ -38,12 +38,8 @@ QList<QByteArray> Lines(const QByteArray& bytes) {
     return lines;
 }
 
-class LoggerTest : public StationTest {
+class LoggerTest : public WindowTest {
 protected:
-    void SetUp() override {
-        StationTest::SetUp();
-        make();
-    }
     frmLogBF2* logger() { return find<frmLogBF2>("frmLogBF2"); }
 
     frmLogBF2& openLogger() {

@@ -1,15 +1,12 @@
 // Logging on the flume simulator: bus and CTD stream live, records every
 // half second with the readings as they arrive.
 
-#include "logging/frmlogbf2.h"
 #include "tests/support/simstation.h"
 #include "ui/mainwindow.h"
 #include "widgets/statusbar.h"
 #include "widgets/togglebutton.h"
 
-#include <QComboBox>
 #include <QFile>
-#include <QRadioButton>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
@@ -43,15 +40,8 @@ TEST(LoggingOnFlume, HalfSecondRecordsCarryLiveBusAndCtdReadings) {
         },
         10000));
 
-    main->ToolbarButtonClick(QStringLiteral("start"));
-    auto* logger = main->findChild<frmLogBF2*>(QStringLiteral("frmLogBF2"));
-    ASSERT_NE(logger, nullptr);
-    logger->optDatafile[1]->click();
     op.fileAnswers.push_back(path);
-    logger->cmdSelect->click();
-    logger->optAppend[1]->click();
-    logger->cmbInterval->setCurrentIndex(7);
-    logger->cmdExit->click();
+    ASSERT_TRUE(StartLogging(*main));
     ASSERT_TRUE(op.messages.isEmpty()) << op.texts().join(" | ").toStdString();
     EXPECT_EQ(main->StatusBar1->panelText(1), path);
 

@@ -6,15 +6,11 @@
 #include "core/state.h"
 #include "logging/frmlogbf2.h"
 #include "logging/logfile.h"
-#include "tests/support/fakes.h"
-#include "ui/mainwindow.h"
+#include "tests/support/mainwindow_fixture.h"
+#include "tests/support/stationsteps.h"
 
 #include <QApplication>
-#include <QComboBox>
 #include <QDate>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QTemporaryDir>
 #include <cstdio>
 
 using namespace corvale;
@@ -49,12 +45,9 @@ int Loop(const QString& path) {
 int Station(int argc, char** argv, const QString& path) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    QTemporaryDir programDir;
-    FakeClock clock;
-    FakeSerialPort bus(clock, 4, QStringLiteral("19200,n,8,1"));
-    FakeSerialPort ctd(clock, 5, QStringLiteral("9600,n,8,1"));
-    RecordingOperator op;
-    frmMain main(Platform{bus, ctd, clock, op, programDir.path()});
+    WindowOnFakes station;
+    frmMain& main = station.make(false);
+    RecordingOperator& op = station.op;
 
     long long record = 0;
     QObject::connect(&main.tmrlogger, &StationTimer::ticked, [&] {
@@ -63,16 +56,9 @@ int Station(int argc, char** argv, const QString& path) {
         Report(record);
     });
     main.state().PhMilliVolts = 1;
-    main.ToolbarButtonClick(QStringLiteral("start"));
-    auto* dialog = main.findChild<frmLogBF2*>(QStringLiteral("frmLogBF2"));
-    dialog->optDatafile[1]->click();
     op.fileAnswers.push_back(path);
-    dialog->cmdSelect->click();
-    dialog->optAppend[1]->click();
-    dialog->cmbInterval->setCurrentIndex(7);
-    dialog->cmdExit->click();
-    if (!op.messages.isEmpty()) {
-        std::fprintf(stderr, "%s\n", qPrintable(op.messages[0].text));
+    if (!StartLogging(main) || !op.messages.isEmpty()) {
+        std::fprintf(stderr, "%s\n", qPrintable(op.texts().join(QStringLiteral(" | "))));
         return 1;
     }
     return QApplication::exec();

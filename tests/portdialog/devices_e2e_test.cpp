@@ -3,13 +3,9 @@
 // comes back under another name (the link pointed at a second simulator).
 
 #include "bus/portmap.h"
-#include "bus/qtserialport.h"
 #include "portdialog/frmcomms1.h"
 #include "portdialog/frmdevices.h"
-#include "tests/support/fakes.h"
-#include "tests/support/simprocess.h"
 #include "tests/support/simstation.h"
-#include "ui/mainwindow.h"
 #include "widgets/statusbar.h"
 
 #include <QComboBox>
@@ -28,17 +24,12 @@ namespace {
 class StableNameOnSimulator : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(store.isValid());
         ASSERT_TRUE(byId.isValid());
-        ASSERT_TRUE(first.start({QStringLiteral("--reply-delay-ms"), QStringLiteral("1")}))
-            << first.errorText().toStdString();
+        ASSERT_TRUE(st.start()) << st.errorText().toStdString();
         link = byId.filePath(QStringLiteral("usb-Corvale_DGH_Bus_Adapter_D100-if00-port0"));
         ASSERT_TRUE(QFile::link(first.dghDevice(), link));
-        window = std::make_unique<frmMain>(
-            Platform{dgh, ctd, clock, op, QStringLiteral(CORVALE_BINARY_DIR)});
-        window->show();
+        window = st.main.get();
     }
-    void TearDown() override { window.reset(); }
 
     // "Communications" > "DGH Comm Port", COM4, "Update and Open Comm Port".
     QString openBus() {
@@ -55,15 +46,13 @@ protected:
     }
     QString askInputs() { return AskDigitalInputs(window->bus(), dgh); }
 
-    PrivateStore store;
+    SimStation st;
     QTemporaryDir byId;
     QString link;
-    SimProcess first;
-    QtSerialPort dgh{4, QStringLiteral("19200,n,8,1")};
-    QtSerialPort ctd{5, QStringLiteral("9600,n,8,1")};
-    RealClock clock;
-    RecordingOperator op;
-    std::unique_ptr<frmMain> window;
+    SimProcess& first = st.sim;
+    QtSerialPort& dgh = *st.dgh;
+    RecordingOperator& op = st.op;
+    frmMain* window = nullptr;
 };
 
 } // namespace

@@ -2,19 +2,10 @@
 // dialog: real window, real serial port, the simulator's pseudo-terminal
 // mapped to COM4.
 
-#include "bus/qtserialport.h"
-#include "portdialog/frmcomms1.h"
-#include "tests/support/fakes.h"
-#include "tests/support/simprocess.h"
 #include "tests/support/simstation.h"
-#include "ui/mainwindow.h"
 #include "widgets/statusbar.h"
 
-#include <QComboBox>
-#include <QPushButton>
-#include <QTest>
 #include <gtest/gtest.h>
-#include <memory>
 
 using namespace corvale;
 
@@ -23,35 +14,20 @@ namespace {
 class PortDialogOnSimulator : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(store.isValid());
-        ASSERT_TRUE(sim.start()) << sim.errorText().toStdString();
-        store.mapPort(4, sim.dghDevice());
-        store.mapPort(5, sim.ctdDevice());
-        store.mapPort(9, QStringLiteral("/dev/corvale-no-such-port"));
-        window = std::make_unique<frmMain>(
-            Platform{dgh, ctd, clock, op, QStringLiteral(CORVALE_BINARY_DIR)});
-        window->show();
+        st.store.mapPort(9, QStringLiteral("/dev/corvale-no-such-port"));
+        ASSERT_TRUE(st.start()) << st.errorText().toStdString();
+        window = st.main.get();
     }
 
     // Menu "Communications" > "DGH Comm Port", pick a port, press the button.
-    void openBus(const QString& port) {
-        window->mnuDGHcomm->trigger();
-        frmComms1* d = window->commsDialog();
-        ASSERT_NE(d, nullptr);
-        d->cboPort->setCurrentIndex(d->cboPort->findText(port));
-        QTest::mouseClick(d->cmdUpdate, Qt::LeftButton);
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
+    void openBus(const QString& port) { ASSERT_TRUE(OpenBusFromDialog(*window, port)); }
 
     QString askInputs() { return AskDigitalInputs(window->bus(), dgh); }
 
-    PrivateStore store;
-    SimProcess sim;
-    QtSerialPort dgh{4, QStringLiteral("19200,n,8,1")};
-    QtSerialPort ctd{5, QStringLiteral("9600,n,8,1")};
-    RealClock clock;
-    RecordingOperator op;
-    std::unique_ptr<frmMain> window;
+    SimStation st;
+    QtSerialPort& dgh = *st.dgh;
+    RecordingOperator& op = st.op;
+    frmMain* window = nullptr;
 };
 
 } // namespace

@@ -6,20 +6,15 @@
 #include "archive/rawarchive.h"
 #include "ctd/ctdpanel.h"
 #include "feed/frmmark.h"
-#include "logging/frmlogbf2.h"
 #include "review/frmreview.h"
 #include "tests/support/simstation.h"
 #include "widgets/togglebutton.h"
 
-#include <QCheckBox>
-#include <QComboBox>
 #include <QDateTime>
 #include <QFile>
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
-#include <QRadioButton>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -27,14 +22,6 @@
 using namespace corvale;
 
 namespace {
-
-int CtdSent(SimProcess& sim) {
-    QString state;
-    if (!sim.control(QStringLiteral("state"), &state))
-        return -1;
-    const auto m = QRegularExpression(QStringLiteral("ctd-sent=(\\d+)")).match(state);
-    return m.hasMatch() ? m.captured(1).toInt() : -1;
-}
 
 // Runs a program to its end; its standard output, or "" when it failed.
 QString RunProgram(const QString& program, const QStringList& args, QString* err = nullptr) {
@@ -62,16 +49,8 @@ TEST(ReviewOnTheSimulator, EveryRecordIsReviewedAndExportedToNetcdfAndCsv) {
                               QStringLiteral("--ctd-malformed"), QStringLiteral("25")}))
             << st.errorText().toStdString();
         ASSERT_TRUE(st.openBus()) << st.messages();
-        st.main->ToolbarButtonClick(QStringLiteral("start"));
-        auto* logger = st.main->findChild<frmLogBF2*>(QStringLiteral("frmLogBF2"));
-        ASSERT_NE(logger, nullptr);
-        logger->optDatafile[1]->click();
         st.op.fileAnswers.push_back(log);
-        logger->cmdSelect->click();
-        logger->optAppend[1]->click();
-        logger->cmbInterval->setCurrentIndex(7);
-        logger->chkRawArchive->setChecked(true);
-        logger->cmdExit->click();
+        ASSERT_TRUE(StartLogging(*st.main, true));
         auto lines = std::make_shared<int>(0);
         QObject::connect(&st.main->ctdPanel(), &CtdPanel::lineReceived, st.main.get(),
                          [lines](const QByteArray&, CtdLineStatus status) {

@@ -3,7 +3,8 @@
 // on a fake clock, a recording operator and a program folder of its own
 // (with or without the two light images). make() builds the window;
 // makeOnBus() builds it with the module bus open and every module answering
-// as a healthy bus does.
+// as a healthy bus does. WindowOnFakes serves where there is no test around
+// it (a helper process, a benchmark); StationTest is the test fixture.
 
 #include "tests/support/fakes.h"
 #include "ui/mainwindow.h"
@@ -18,15 +19,8 @@
 
 namespace corvale {
 
-class StationTest : public ::testing::Test {
-protected:
-    void SetUp() override { ASSERT_TRUE(programDir.isValid()); }
-    // Close recorders point into the test body, which has ended by now.
-    void TearDown() override {
-        bus.onClose = nullptr;
-        ctd.onClose = nullptr;
-    }
-
+class WindowOnFakes {
+public:
     // Builds the window (again); with `icons` the program folder holds both lights.
     frmMain& make(bool icons = true) {
         if (icons) {
@@ -35,7 +29,7 @@ protected:
             writeLight(QStringLiteral("redlight.bmp"), Qt::red);
         }
         main.reset();
-        main = std::make_unique<frmMain>(Platform{bus, ctd, clock, op, programDir.path()});
+        main = std::make_unique<frmMain>(Platform{bus, ctd, *windowClock, op, programDir.path()});
         return *main;
     }
     frmMain& makeOnBus() {
@@ -102,16 +96,56 @@ protected:
     FakeSerialPort ctd{clock, 5, QStringLiteral("9600,n,8,1")};
     RecordingOperator op;
     QTemporaryDir programDir;
+    // The window's clock; a test of real time gives it a real one.
+    Clock* windowClock = &clock;
     std::unique_ptr<frmMain> main;
 };
 
-// The window on a healthy open bus with its reply waits kept pending, as a
-// real clock keeps them, so a test acts while a command waits.
-class WaitingBusTest : public StationTest {
+class StationTest : public ::testing::Test, public WindowOnFakes {
+protected:
+    void SetUp() override { ASSERT_TRUE(programDir.isValid()); }
+    // Close recorders point into the test body, which has ended by now.
+    void TearDown() override {
+        bus.onClose = nullptr;
+        ctd.onClose = nullptr;
+    }
+};
+
+// The window built before each test.
+class WindowTest : public StationTest {
+protected:
+    void SetUp() override {
+        StationTest::SetUp();
+        make();
+    }
+};
+
+// The window built on a healthy open bus before each test.
+class OnBusTest : public StationTest {
 protected:
     void SetUp() override {
         StationTest::SetUp();
         makeOnBus();
+    }
+};
+
+// The window on a healthy open bus with the poll and the once-a-second
+// cycle switched on; a test fires them.
+class PollingTest : public OnBusTest {
+protected:
+    void SetUp() override {
+        OnBusTest::SetUp();
+        main->Timer1.setEnabled(true);
+        main->tmrRPM.setEnabled(true);
+    }
+};
+
+// The window on a healthy open bus with its reply waits kept pending, as a
+// real clock keeps them, so a test acts while a command waits.
+class WaitingBusTest : public OnBusTest {
+protected:
+    void SetUp() override {
+        OnBusTest::SetUp();
         clock.setDeferredWaits(true);
     }
     BusSession& session() { return main->bus(); }

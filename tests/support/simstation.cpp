@@ -1,12 +1,10 @@
 #include "tests/support/simstation.h"
 
 #include "bus/modulemap.h"
-#include "portdialog/frmcomms1.h"
 
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
-#include <QPushButton>
 #include <QTest>
 
 namespace corvale {
@@ -38,16 +36,23 @@ bool SimStation::start(const QStringList& simArgs, bool throughLinks) {
 }
 
 bool SimStation::openBus() {
-    main->mnuDGHcomm->trigger();
-    frmComms1* dialog = main->commsDialog();
-    if (!dialog)
-        return false;
-    QTest::mouseClick(dialog->cmdUpdate, Qt::LeftButton);
-    return dgh->isOpen() && main->Timer1.isTicking() && main->tmrRPM.isTicking();
+    return OpenBusFromDialog(*main) && dgh->isOpen() && main->Timer1.isTicking() &&
+           main->tmrRPM.isTicking();
 }
 
 std::string SimStation::messages() const {
     return op.texts().join(QStringLiteral(" | ")).toStdString();
+}
+
+qint64 SimCounter(SimProcess& sim, const char* key) {
+    QString line;
+    if (!sim.control(QStringLiteral("state"), &line))
+        return -1;
+    for (const QString& field : line.split(QLatin1Char(' '))) {
+        if (field.startsWith(QLatin1String(key) + QLatin1Char('=')))
+            return field.section(QLatin1Char('='), 1).toLongLong();
+    }
+    return -1;
 }
 
 namespace {

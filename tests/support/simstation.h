@@ -2,7 +2,7 @@
 // The whole station on the flume simulator, as an operator meets it: a
 // private settings store mapping COM4 and COM5 to the simulator's devices,
 // the real serial ports and clock, a recording operator and the real main
-// window.
+// window. Every end-to-end test of the whole station builds it here.
 //
 //   SimStation st;
 //   ASSERT_TRUE(st.start({"--ctd-rate", "20"})) << st.errorText();
@@ -13,6 +13,7 @@
 #include "core/clock.h"
 #include "tests/support/fakes.h"
 #include "tests/support/simprocess.h"
+#include "tests/support/stationsteps.h"
 #include "ui/mainwindow.h"
 
 #include <QTemporaryDir>
@@ -47,14 +48,25 @@ public:
     SimProcess sim;
     RealClock clock;
     RecordingOperator op;
-    std::unique_ptr<QtSerialPort> dgh;
-    std::unique_ptr<QtSerialPort> ctd;
+    // Made at once: a port finds its device in the store when it opens.
+    std::unique_ptr<QtSerialPort> dgh =
+        std::make_unique<QtSerialPort>(4, QStringLiteral("19200,n,8,1"));
+    std::unique_ptr<QtSerialPort> ctd =
+        std::make_unique<QtSerialPort>(5, QStringLiteral("9600,n,8,1"));
     std::unique_ptr<frmMain> main;
 
 private:
     QString error_;
     QTemporaryDir links_;
 };
+
+// A counter of the simulator's state line ("... commands=120 ..."); -1 when
+// it does not say.
+qint64 SimCounter(SimProcess& sim, const char* key);
+// The CTD records the simulator has sent so far.
+inline int CtdSent(SimProcess& sim) {
+    return static_cast<int>(SimCounter(sim, "ctd-sent"));
+}
 
 // The digital module's inputs asked over an open bus, in their turn between
 // the station's own jobs; a reply that missed the 35 ms window on a loaded
