@@ -12,6 +12,7 @@
 #include "logging/frmlogbf2.h"
 #include "portdialog/frmcomms1.h"
 #include "tests/support/simprocess.h"
+#include "tests/support/toolbar.h"
 #include "ui/mainwindow.h"
 #include "widgets/togglebutton.h"
 
@@ -77,7 +78,7 @@ public:
             feed.port = options.feedPort;
             main->feed().setSettings(feed);
         }
-        main->ToolbarButtonClick(QStringLiteral("start"));
+        ClickToolbar(*main, "start");
         if (auto* logger = main->findChild<frmLogBF2*>(QStringLiteral("frmLogBF2"))) {
             logger->optDatafile[1]->click();
             logger->cmdSelect->click();

@@ -80,7 +80,7 @@ TEST(RecordingOnTheSimulator, TheArchiveHoldsEveryRecordAndItsReplayGivesTheSame
         ASSERT_TRUE(st.openBus()) << st.messages();
         auto seen = RecordReadings(st);
         // Logging to a file with the raw archive and the bus exchanges.
-        st.main->ToolbarButtonClick(QStringLiteral("start"));
+        ClickToolbar(*st.main, "start");
         auto* logger = st.main->findChild<frmLogBF2*>(QStringLiteral("frmLogBF2"));
         ASSERT_NE(logger, nullptr);
         logger->optDatafile[1]->click();

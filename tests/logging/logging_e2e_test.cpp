@@ -43,7 +43,7 @@ TEST(LoggingOnFlume, HalfSecondRecordsCarryLiveBusAndCtdReadings) {
         },
         10000));
 
-    main->ToolbarButtonClick(QStringLiteral("start"));
+    ClickToolbar(*main, "start");
     auto* logger = main->findChild<frmLogBF2*>(QStringLiteral("frmLogBF2"));
     ASSERT_NE(logger, nullptr);
     logger->optDatafile[1]->click();

@@ -7,6 +7,7 @@
 #include "logging/frmlogbf2.h"
 #include "logging/logfile.h"
 #include "tests/support/fakes.h"
+#include "tests/support/toolbar.h"
 #include "ui/mainwindow.h"
 
 #include <QApplication>
@@ -63,7 +64,7 @@ int Station(int argc, char** argv, const QString& path) {
         Report(record);
     });
     main.state().PhMilliVolts = 1;
-    main.ToolbarButtonClick(QStringLiteral("start"));
+    ClickToolbar(main, "start");
     auto* dialog = main.findChild<frmLogBF2*>(QStringLiteral("frmLogBF2"));
     dialog->optDatafile[1]->click();
     op.fileAnswers.push_back(path);

@@ -62,7 +62,7 @@ TEST(ReviewOnTheSimulator, EveryRecordIsReviewedAndExportedToNetcdfAndCsv) {
                               QStringLiteral("--ctd-malformed"), QStringLiteral("25")}))
             << st.errorText().toStdString();
         ASSERT_TRUE(st.openBus()) << st.messages();
-        st.main->ToolbarButtonClick(QStringLiteral("start"));
+        ClickToolbar(*st.main, "start");
         auto* logger = st.main->findChild<frmLogBF2*>(QStringLiteral("frmLogBF2"));
         ASSERT_NE(logger, nullptr);
         logger->optDatafile[1]->click();

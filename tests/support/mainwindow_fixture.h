@@ -6,6 +6,7 @@
 // as a healthy bus does.
 
 #include "tests/support/fakes.h"
+#include "tests/support/toolbar.h"
 #include "ui/mainwindow.h"
 
 #include <QCoreApplication>

@@ -13,6 +13,7 @@
 #include "core/clock.h"
 #include "tests/support/fakes.h"
 #include "tests/support/simprocess.h"
+#include "tests/support/toolbar.h"
 #include "ui/mainwindow.h"
 
 #include <functional>
