@@ -14,10 +14,8 @@ const QString kRetriesKey = QStringLiteral("Faults/retries");
 FaultSettings LoadFaultSettings() {
     CORVALE_STORE(store);
     FaultSettings out;
-    bool ok = false;
-    const int retries = store.value(kRetriesKey).toString().trimmed().toInt(&ok);
-    if (ok)
-        out.retries = std::clamp(retries, 0, DghLink::kMaxRetries);
+    if (const auto retries = StoredInt(store, kRetriesKey))
+        out.retries = std::clamp(*retries, 0, DghLink::kMaxRetries);
     return out;
 }
 
