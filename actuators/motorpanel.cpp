@@ -5,34 +5,16 @@
 #include "core/textnum.h"
 #include "widgets/numericbox.h"
 #include "widgets/slide.h"
-#include "widgets/togglebutton.h"
 
 namespace corvale {
 
 MotorPanel::MotorPanel(ToggleButton* power, Slide* speed, NumericBox* entry, BusSession& bus,
                        const QString& relayPosition, const QString& speedAddress)
-    : power_(power), speed_(speed), entry_(entry), bus_(bus), relayPosition_(relayPosition),
-      speedAddress_(speedAddress) {
-    connect(power_, &ToggleButton::valueChanged, this, &MotorPanel::PowerChanged);
+    : speed_(speed), entry_(entry), bus_(bus), speedAddress_(speedAddress),
+      relay_(power, bus, relayPosition) {
+    connect(&relay_, &RelayPower::switched, this, &MotorPanel::powerSwitched);
     connect(speed_, &Slide::valueChanged, this, &MotorPanel::SpeedChanged);
     connect(entry_, &NumericBox::valueChanged, this, &MotorPanel::EntryChanged);
-}
-
-void MotorPanel::PowerChanged() {
-    const bool on = power_->value();
-    bus_.enqueue([this, on] { return SwitchPower(on); });
-}
-
-BusTask<> MotorPanel::SwitchPower(bool on) {
-    // The relay output is cleared to switch the motor on.
-    // (No co_await inside ?: here: GCC 12 destroys its result twice.)
-    BusExchange x;
-    if (on)
-        x = co_await bus_.modules().ClearPosition(modules::kDigitalIo, relayPosition_);
-    else
-        x = co_await bus_.modules().SetPosition(modules::kDigitalIo, relayPosition_);
-    if (x.status != BusExchange::Status::Closed)
-        emit powerSwitched(on, x.closedAt);
 }
 
 void MotorPanel::SpeedChanged() {

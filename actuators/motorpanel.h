@@ -6,6 +6,7 @@
 // bus in the order the operator gave them; a speed still waiting for the bus
 // is replaced by a newer one, so the last value is the one on the wire.
 
+#include "actuators/relaypower.h"
 #include "bus/bustask.h"
 
 #include <QDateTime>
@@ -27,7 +28,6 @@ public:
     MotorPanel(ToggleButton* power, Slide* speed, NumericBox* entry, BusSession& bus,
                const QString& relayPosition, const QString& speedAddress);
 
-    void PowerChanged();
     void SpeedChanged();
     void EntryChanged();
 
@@ -38,15 +38,13 @@ signals:
     void speedSet(double value, const QDateTime& at);
 
 private:
-    BusTask<> SwitchPower(bool on);
     BusTask<> SendSpeed(double value);
 
-    ToggleButton* power_;
     Slide* speed_;
     NumericBox* entry_;
     BusSession& bus_;
-    QString relayPosition_;
     QString speedAddress_;
+    RelayPower relay_;
 };
 
 } // namespace corvale

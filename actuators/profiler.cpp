@@ -8,25 +8,10 @@ namespace corvale {
 
 ProfilerControl::ProfilerControl(ToggleButton* power, ToggleButton* up, ToggleButton* down,
                                  BusSession& bus)
-    : power_(power), up_(up), down_(down), bus_(bus) {
-    connect(power_, &ToggleButton::valueChanged, this, &ProfilerControl::PowerChanged);
+    : up_(up), down_(down), bus_(bus), relay_(power, bus, modules::kProfilerRelay) {
+    connect(&relay_, &RelayPower::switched, this, &ProfilerControl::powerSwitched);
     connect(up_, &ToggleButton::valueChanged, this, &ProfilerControl::UpChanged);
     connect(down_, &ToggleButton::valueChanged, this, &ProfilerControl::DownChanged);
-}
-
-void ProfilerControl::PowerChanged() {
-    const bool on = power_->value();
-    bus_.enqueue([this, on] { return SwitchPower(on); });
-}
-
-BusTask<> ProfilerControl::SwitchPower(bool on) {
-    BusExchange x; // no co_await inside ?: (GCC 12 destroys its result twice)
-    if (on)
-        x = co_await bus_.modules().ClearPosition(modules::kDigitalIo, modules::kProfilerRelay);
-    else
-        x = co_await bus_.modules().SetPosition(modules::kDigitalIo, modules::kProfilerRelay);
-    if (x.status != BusExchange::Status::Closed)
-        emit powerSwitched(on, x.closedAt);
 }
 
 void ProfilerControl::StopAtEndStop(ToggleButton* direction) {

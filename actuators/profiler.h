@@ -5,6 +5,7 @@
 // at once, while the command waits its turn on the bus, so the other
 // direction cannot be started in between.
 
+#include "actuators/relaypower.h"
 #include "bus/bustask.h"
 
 #include <QDateTime>
@@ -21,7 +22,6 @@ class ProfilerControl : public QObject {
 public:
     ProfilerControl(ToggleButton* power, ToggleButton* up, ToggleButton* down, BusSession& bus);
 
-    void PowerChanged();
     void UpChanged();
     void DownChanged();
     // The interlock's stop at an end-stop: switches `direction` off, and
@@ -38,14 +38,13 @@ signals:
 
 private:
     void Drive(ToggleButton* button, ToggleButton* other, const QString& sign);
-    BusTask<> SwitchPower(bool on);
     BusTask<> SendDrive(QString sign, QString value);
     static QString DriveKey(const QString& sign) { return QStringLiteral("drive:") + sign; }
 
-    ToggleButton* power_;
     ToggleButton* up_;
     ToggleButton* down_;
     BusSession& bus_;
+    RelayPower relay_;
     bool endStop_ = false;
 };
 

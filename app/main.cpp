@@ -81,8 +81,6 @@ int main(int argc, char** argv) {
 
     QtSerialPort dgh(4, QStringLiteral("19200,n,8,1"));
     QtSerialPort ctd(5, QStringLiteral("9600,n,8,1"));
-    ctd.setReceiveThreshold(1);
-    ctd.setReadLength(1);
     RealClock clock;
     QtOperator op;
 

@@ -15,6 +15,10 @@ BusSession::BusSession(SerialPort& port, Clock& clock, Operator& op, StationTime
     : QObject(parent), port_(port), clock_(clock), op_(op), poll_(poll), rpm_(rpm),
       link_(port, clock, op), modules_(link_) {
     setObjectName(QStringLiteral("busSession"));
+    // The bus raises no receive events and reads all that is waiting, until
+    // the link asks for one character at a time.
+    port_.setReceiveThreshold(0);
+    port_.setReadLength(0);
     link_.setResumer([this](std::coroutine_handle<> h) { resume(h); });
     link_.setExchangeHook([this](const BusExchange& x) { emit exchanged(x); });
     link_.setFaultHandler([this](const QString& text) { return takeLineFault(text); });

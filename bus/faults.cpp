@@ -15,10 +15,8 @@ const QString kReconnectKey = QStringLiteral("Faults/reconnect");
 FaultSettings LoadFaultSettings() {
     CORVALE_STORE(store);
     FaultSettings out;
-    bool ok = false;
-    const int retries = store.value(kRetriesKey).toString().trimmed().toInt(&ok);
-    if (ok)
-        out.retries = std::clamp(retries, 0, DghLink::kMaxRetries);
+    if (const auto retries = StoredInt(store, kRetriesKey))
+        out.retries = std::clamp(*retries, 0, DghLink::kMaxRetries);
     // Only a plain "true" or 1 turns it on; anything else keeps the default.
     const QString reconnect = store.value(kReconnectKey).toString().trimmed().toLower();
     out.reconnect = reconnect == QLatin1String("true") || reconnect == QLatin1String("1");

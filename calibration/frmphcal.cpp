@@ -2,9 +2,7 @@
 
 #include "widgets/togglebutton.h"
 
-#include <QCloseEvent>
 #include <QFormLayout>
-#include <QKeyEvent>
 #include <QLineEdit>
 
 namespace corvale {
@@ -17,7 +15,7 @@ QLineEdit* MakeField(const QString& name, QWidget* parent) {
 }
 } // namespace
 
-frmpHcal::frmpHcal(QWidget* parent) : QWidget(parent, Qt::Dialog) {
+frmpHcal::frmpHcal(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmpHcal"));
     setWindowTitle(QStringLiteral("pH calibration data"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -28,6 +26,7 @@ frmpHcal::frmpHcal(QWidget* parent) : QWidget(parent, Qt::Dialog) {
     txtDate = MakeField(QStringLiteral("txtDate"), this);
     CWButton1 = new ToggleButton(QStringLiteral("CWButton1"), QStringLiteral("Data Saved"),
                                  QStringLiteral("Save Data"), this);
+    CWButton1->setDefault(true);
 
     auto* layout = new QFormLayout(this);
     layout->addRow(QStringLiteral("Serial Number:"), txtSerialNum);
@@ -54,17 +53,9 @@ CalTexts frmpHcal::texts() const {
     return {txtOffset->text(), txtSlope->text(), txtSerialNum->text(), txtDate->text()};
 }
 
-void frmpHcal::closeEvent(QCloseEvent* event) {
+void frmpHcal::reject() {
     emit closedByOperator();
-    event->accept();
-}
-
-void frmpHcal::keyPressEvent(QKeyEvent* event) {
-    if (event->matches(QKeySequence::Cancel)) {
-        close();
-        return;
-    }
-    QWidget::keyPressEvent(event);
+    QDialog::reject();
 }
 
 } // namespace corvale

@@ -1,9 +1,10 @@
 #pragma once
 // frmpHcal ("pH calibration data"): the stored calibration texts for
 // editing. Every change of the save button's state asks for a save; the
-// close box destroys the window and drops unsaved edits.
+// save button is the default, so Return presses it. The close box and
+// Escape destroy the window and drop unsaved edits.
 
-#include <QWidget>
+#include <QDialog>
 
 #include "calibration/calstore.h"
 
@@ -13,7 +14,7 @@ namespace corvale {
 
 class ToggleButton;
 
-class frmpHcal : public QWidget {
+class frmpHcal : public QDialog {
     Q_OBJECT
 public:
     explicit frmpHcal(QWidget* parent = nullptr);
@@ -30,10 +31,9 @@ signals:
     void saveRequested();
     void closedByOperator();
 
-protected:
-    void closeEvent(QCloseEvent* event) override;
-    // Escape closes the window as its close box does.
-    void keyPressEvent(QKeyEvent* event) override;
+public slots:
+    // The close box and Escape both end here.
+    void reject() override;
 
 private:
     void LoadStep();

@@ -11,6 +11,9 @@ namespace corvale {
 
 CtdPanel::CtdPanel(const CtdPanelView& view, SerialPort& port, Operator& op, StationState& state)
     : v_(view), port_(port), op_(op), state_(state), stream_(state, [this] { showReadings(); }) {
+    // The line raises an event per character and reads one at a time.
+    port_.setReceiveThreshold(1);
+    port_.setReadLength(1);
     stream_.setLineHandler(
         [this](const QByteArray& line, CtdLineStatus status) { emit lineReceived(line, status); });
     connect(v_.cwCTDflag, &ToggleButton::valueChanged, this, &CtdPanel::onToggle);

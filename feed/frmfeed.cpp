@@ -1,11 +1,11 @@
 #include "feed/frmfeed.h"
 
 #include "feed/shipfeed.h"
+#include "widgets/dialogs.h"
 #include "widgets/windowfit.h"
 
 #include <QCheckBox>
 #include <QFormLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -31,11 +31,10 @@ frmFeed::frmFeed(ShipFeed& feed, QWidget* parent) : QDialog(parent), feed_(feed)
     lblFeedStatus = new QLabel(this);
     lblFeedStatus->setObjectName(QStringLiteral("lblFeedStatus"));
     lblFeedStatus->setWordWrap(true);
-    cmdFeedSave = new QPushButton(QStringLiteral("Save"), this);
-    cmdFeedSave->setObjectName(QStringLiteral("cmdFeedSave"));
-    cmdFeedSave->setDefault(true);
-    cmdFeedClose = new QPushButton(QStringLiteral("Close"), this);
-    cmdFeedClose->setObjectName(QStringLiteral("cmdFeedClose"));
+    const SaveCloseButtons buttons =
+        SaveCloseRow(this, QStringLiteral("cmdFeedSave"), QStringLiteral("cmdFeedClose"));
+    cmdFeedSave = buttons.save;
+    cmdFeedClose = buttons.close;
 
     chkFeedReplay = new QCheckBox(QStringLiteral("Send this replay too (this run only)"), this);
     chkFeedReplay->setToolTip(QStringLiteral("Each sentence then ends with the field REPLAY and "
@@ -52,15 +51,10 @@ frmFeed::frmFeed(ShipFeed& feed, QWidget* parent) : QDialog(parent), feed_(feed)
     layout->addRow(QStringLiteral("UDP port:"), spnFeedPort);
     layout->addRow(lblFeedProblem);
     layout->addRow(QStringLiteral("Status:"), lblFeedStatus);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(cmdFeedSave);
-    buttons->addWidget(cmdFeedClose);
-    layout->addRow(buttons);
+    layout->addRow(buttons.row);
 
     connect(cmdFeedSave, &QPushButton::clicked, this, [this] { SaveStep(); });
     connect(chkFeedReplay, &QCheckBox::toggled, this, [this](bool on) { feed_.setSendReplay(on); });
-    connect(cmdFeedClose, &QPushButton::clicked, this, &QDialog::close);
     connect(&feed_, &ShipFeed::statusChanged, this, &frmFeed::ShowStatus);
 
     LoadStep();

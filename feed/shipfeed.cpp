@@ -25,10 +25,9 @@ FeedSettings LoadFeedSettings() {
     FeedSettings s;
     s.enabled = store.value(kEnabledKey, false).toBool();
     s.address = store.value(kAddressKey, s.address).toString().trimmed();
-    bool ok = false;
-    const int port = store.value(kPortKey, s.port).toInt(&ok);
-    if (ok && port >= 1 && port <= 65535)
-        s.port = port;
+    const auto port = StoredInt(store, kPortKey);
+    if (port && *port >= 1 && *port <= 65535)
+        s.port = *port;
     return s;
 }
 

@@ -6,12 +6,10 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
-#include <QCloseEvent>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -54,7 +52,7 @@ private:
 } // namespace
 
 frmLogBF2::frmLogBF2(StationState& state, Operator& operatorUi, QWidget* parent)
-    : QWidget(parent, Qt::Dialog), state_(state), operator_(operatorUi) {
+    : QDialog(parent), state_(state), operator_(operatorUi) {
     setObjectName(QStringLiteral("frmLogBF2"));
     setWindowTitle(QStringLiteral("Logger"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -75,6 +73,7 @@ frmLogBF2::frmLogBF2(StationState& state, Operator& operatorUi, QWidget* parent)
     cmdSelect->setObjectName(QStringLiteral("cmdSelect"));
     cmdExit = new QPushButton(QStringLiteral("OK"), this);
     cmdExit->setObjectName(QStringLiteral("cmdExit"));
+    cmdExit->setDefault(true);
     auto* fileName = new PathLabel(this);
     fileName->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     fileName->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -172,17 +171,9 @@ std::optional<int> frmLogBF2::selectedIntervalMs() const {
     return kLogIntervalsMs[static_cast<std::size_t>(position)];
 }
 
-void frmLogBF2::closeEvent(QCloseEvent* event) {
+void frmLogBF2::reject() {
     emit closedByOperator();
-    event->accept();
-}
-
-void frmLogBF2::keyPressEvent(QKeyEvent* event) {
-    if (event->matches(QKeySequence::Cancel)) {
-        close();
-        return;
-    }
-    QWidget::keyPressEvent(event);
+    QDialog::reject();
 }
 
 } // namespace corvale

@@ -1,10 +1,11 @@
 #pragma once
 // frmLogBF2 ("Logger"): the operator's logging choices. The window builds
 // its controls, runs its own option and Select File steps, and hands the OK
-// press to the logging control. It is a plain window, not modal: OK hides
-// it with its choices kept; the close box destroys it.
+// press to the logging control. It is a dialog, not modal: OK (the default
+// button, so Return presses it) hides it with its choices kept; the close
+// box and Escape destroy it.
 
-#include <QWidget>
+#include <QDialog>
 #include <array>
 #include <optional>
 
@@ -20,7 +21,7 @@ namespace corvale {
 class Operator;
 struct StationState;
 
-class frmLogBF2 : public QWidget {
+class frmLogBF2 : public QDialog {
     Q_OBJECT
 public:
     frmLogBF2(StationState& state, Operator& operatorUi, QWidget* parent = nullptr);
@@ -47,13 +48,13 @@ public:
 
 signals:
     void okPressed();
-    // The close box was used; the window is on its way to destruction.
+    // The close box or Escape was used; the window is on its way to
+    // destruction.
     void closedByOperator();
 
-protected:
-    void closeEvent(QCloseEvent* event) override;
-    // Escape closes the window as its close box does.
-    void keyPressEvent(QKeyEvent* event) override;
+public slots:
+    // The close box and Escape both end here.
+    void reject() override;
 
 private:
     void LoadStep();

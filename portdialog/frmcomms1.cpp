@@ -39,7 +39,6 @@ void Select(QComboBox* box, const QString& text) {
 frmComms1::frmComms1(BusSession& bus, Operator& op, const QString& caption, QWidget* parent)
     : QDialog(parent), bus_(bus), op_(op) {
     setObjectName(QStringLiteral("frmComms1"));
-    setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("DGH Port Settings"));
 
     lblComm = Caption(QStringLiteral("lblComm"), QStringLiteral("Port:"), this);
@@ -80,12 +79,17 @@ frmComms1::frmComms1(BusSession& bus, Operator& op, const QString& caption, QWid
     connect(cboPort, &QComboBox::currentIndexChanged, this, &frmComms1::describePorts);
 }
 
-bool frmComms1::CommDevice(PortDialogHost& host, int device) {
+frmComms1* PortDialogSlot::show() {
+    // The load steps run here, once per creation.
+    return slot_.show([this] { return new frmComms1(bus_, op_, caption_, parent_); });
+}
+
+bool PortDialogSlot::CommDevice(int device) {
     const auto caption = CommDeviceCaption(device);
     if (!caption)
         return false;
-    host.setCommDeviceCaption(*caption);
-    host.showComms();
+    caption_ = *caption;
+    show();
     return true;
 }
 

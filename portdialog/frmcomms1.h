@@ -3,6 +3,8 @@
 // settings to the bus session, which opens the port and starts the poll and
 // reading timers.
 
+#include "widgets/dialogs.h"
+
 #include <QDialog>
 
 class QComboBox;
@@ -14,25 +16,12 @@ namespace corvale {
 class BusSession;
 class Operator;
 
-// Where the dialog lives: the window that keeps its caption and shows it.
-class PortDialogHost {
-public:
-    virtual ~PortDialogHost() = default;
-    virtual void setCommDeviceCaption(const QString& caption) = 0;
-    virtual void showComms() = 0;
-};
-
 class frmComms1 : public QDialog {
     Q_OBJECT
 public:
     // Creating the dialog loads it: lists filled, title set, the port's
-    // current settings selected. It deletes itself when closed.
+    // current settings selected.
     frmComms1(BusSession& bus, Operator& op, const QString& caption, QWidget* parent);
-
-    // Stores the caption of device 0 to 3 as the title of the next load and
-    // shows the dialog; any other device does nothing. Returns whether it
-    // was shown.
-    static bool CommDevice(PortDialogHost& host, int device);
 
     QLabel* lblComm;
     QLabel* lblBaudRate;
@@ -56,6 +45,30 @@ private:
 
     BusSession& bus_;
     Operator& op_;
+};
+
+// The run's port dialog: its one frmComms1 and the device caption that each
+// load takes as its title, kept from one dialog to the next for the run.
+class PortDialogSlot {
+public:
+    PortDialogSlot(BusSession& bus, Operator& op, QWidget* parent)
+        : bus_(bus), op_(op), parent_(parent) {}
+
+    // "DGH Comm Port" and the toolbar's "comms" button.
+    frmComms1* show();
+    // Stores the caption of device 0 to 3 as the title of the next load and
+    // shows the dialog; any other device does nothing. Returns whether it
+    // was shown.
+    bool CommDevice(int device);
+    frmComms1* dialog() const { return slot_.get(); }
+    QString caption() const { return caption_; }
+
+private:
+    BusSession& bus_;
+    Operator& op_;
+    QWidget* parent_;
+    QString caption_;
+    DialogSlot<frmComms1> slot_;
 };
 
 } // namespace corvale

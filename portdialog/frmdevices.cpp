@@ -3,6 +3,7 @@
 #include "bus/portmap.h"
 #include "bus/serialdevices.h"
 #include "bus/serialport.h"
+#include "widgets/dialogs.h"
 #include "widgets/windowfit.h"
 
 #include <QComboBox>
@@ -40,23 +41,18 @@ frmDevices::frmDevices(const SerialPort& busPort, const SerialPort& ctdPort,
 
     cmdRefresh = new QPushButton(QStringLiteral("Refresh"), this);
     cmdRefresh->setObjectName(QStringLiteral("cmdRefresh"));
-    cmdSave = new QPushButton(QStringLiteral("Save"), this);
-    cmdSave->setObjectName(QStringLiteral("cmdSave"));
-    cmdSave->setDefault(true);
-    cmdClose = new QPushButton(QStringLiteral("Close"), this);
-    cmdClose->setObjectName(QStringLiteral("cmdClose"));
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(cmdRefresh);
-    buttons->addStretch(1);
-    buttons->addWidget(cmdSave);
-    buttons->addWidget(cmdClose);
+    const SaveCloseButtons buttons =
+        SaveCloseRow(this, QStringLiteral("cmdSave"), QStringLiteral("cmdClose"));
+    cmdSave = buttons.save;
+    cmdClose = buttons.close;
+    buttons.row->insertWidget(0, cmdRefresh);
 
     auto* column = new QVBoxLayout(this);
     column->addWidget(intro);
     column->addWidget(dgh.frame);
     column->addWidget(ctd.frame);
     column->addWidget(lblResult);
-    column->addLayout(buttons);
+    column->addLayout(buttons.row);
     setMinimumWidth(460);
 
     // What a path opens follows it as it is typed or chosen.
@@ -64,7 +60,6 @@ frmDevices::frmDevices(const SerialPort& busPort, const SerialPort& ctdPort,
     connect(ctd.path, &QLineEdit::textChanged, this, [this] { showNow(ctd, ctdNumber_); });
     connect(cmdRefresh, &QPushButton::clicked, this, &frmDevices::Refresh);
     connect(cmdSave, &QPushButton::clicked, this, &frmDevices::Save);
-    connect(cmdClose, &QPushButton::clicked, this, &QWidget::close);
     Refresh();
 }
 

@@ -1,10 +1,10 @@
 #include "portdialog/frmfaults.h"
 
 #include "bus/dghlink.h"
+#include "widgets/dialogs.h"
 
 #include <QCheckBox>
 #include <QFormLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QSpinBox>
@@ -41,23 +41,17 @@ frmFaults::frmFaults(QWidget* parent) : QDialog(parent) {
 
     lblResult = new QLabel(this);
     lblResult->setObjectName(QStringLiteral("lblResult"));
-    cmdSave = new QPushButton(QStringLiteral("Save"), this);
-    cmdSave->setObjectName(QStringLiteral("cmdSave"));
-    cmdSave->setDefault(true);
-    cmdClose = new QPushButton(QStringLiteral("Close"), this);
-    cmdClose->setObjectName(QStringLiteral("cmdClose"));
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(cmdSave);
-    buttons->addWidget(cmdClose);
+    const SaveCloseButtons buttons =
+        SaveCloseRow(this, QStringLiteral("cmdSave"), QStringLiteral("cmdClose"));
+    cmdSave = buttons.save;
+    cmdClose = buttons.close;
 
     auto* column = new QVBoxLayout(this);
     column->addLayout(form);
     column->addWidget(lblResult);
-    column->addLayout(buttons);
+    column->addLayout(buttons.row);
 
     connect(cmdSave, &QPushButton::clicked, this, &frmFaults::save);
-    connect(cmdClose, &QPushButton::clicked, this, &QDialog::close);
 }
 
 void frmFaults::save() {

@@ -14,7 +14,7 @@
 #include "ctd/ctdpanel.h"
 #include "feed/eventmarks.h"
 #include "feed/frmfeed.h"
-#include "feed/replaymarks.h"
+#include "feed/replayrun.h"
 #include "feed/shipfeed.h"
 #include "feed/stationfeed.h"
 #include "health/frmhealth.h"
@@ -31,11 +31,10 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QDialog>
-#include <QDir>
-#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QScrollArea>
+#include <QToolBar>
 #include <QVBoxLayout>
 
 namespace corvale {
@@ -49,14 +48,6 @@ frmMain::frmMain(Platform platform, QWidget* parent) : QMainWindow(parent), plat
     tmrPlot.setInterval(1000);
     tmrCTDplot.setInterval(500);
     tmrlogger.setEnabled(true); // no interval yet: ticks once logging gives one
-
-    // The ports as laid out: the bus raises no receive events and reads all
-    // that is waiting until the link asks for one character at a time; the
-    // CTD line raises an event per character and reads one at a time.
-    platform_.MSComm1.setReceiveThreshold(0);
-    platform_.MSComm1.setReadLength(0);
-    platform_.MSCommCTD.setReceiveThreshold(1);
-    platform_.MSCommCTD.setReadLength(1);
 
     buildMenus();
     buildToolbar();
@@ -91,9 +82,11 @@ frmMain::frmMain(Platform platform, QWidget* parent) : QMainWindow(parent), plat
 
 frmMain::~frmMain() {
     ShutdownStep();
-    replayMarks_.reset();
-    delete healthWindow_;
-    delete faultsWindow_;
+    replay_.reset();
+    // The windows that show the controllers go before them.
+    delete healthWindow_.get();
+    delete faultsWindow_.get();
+    comms_.reset();
     staleMarks_.reset();
     health_.reset();
     marks_.reset();
@@ -166,6 +159,9 @@ void frmMain::wireControllers() {
     connect(profiler_.get(), &ProfilerControl::driven, sf, &StationFeed::drive);
     marks_ = std::make_unique<EventMarks>(CWGraph1, CWGraph2, *stationFeed_, logging_->archive(),
                                           platform_.clock, this);
+    replay_ = std::make_unique<ReplayRun>(*marks_, *feed_, *stationFeed_, *StatusBar1, sink_);
+    connect(ctd_.get(), &CtdPanel::lineReceived, replay_.get(), &ReplayRun::lineReceived);
+    comms_ = std::make_unique<PortDialogSlot>(*bus_, sink_, this);
 
     // Link health: what is live, for the stale marks, panel 5 and frmHealth.
     health_ = std::make_unique<LinkHealth>(*bus_, platform_.clock);
@@ -229,6 +225,19 @@ void frmMain::closeEvent(QCloseEvent* event) {
 }
 
 void frmMain::wireMenus() {
+    // The toolbar's keyed buttons run the actions themselves, not the menu
+    // items, so a disabled item does not disable its button.
+    const std::pair<const char*, void (frmMain::*)()> buttons[] = {
+        {"start", &frmMain::showLogger},
+        {"stop", &frmMain::stopLogging},
+        {"cal", &frmMain::showCalibration},
+        {"comms", &frmMain::showComms}};
+    for (const auto& [key, action] : buttons)
+        connect(Toolbar1->findChild<QAction*>(QStringLiteral("Toolbar1_") + QLatin1String(key)),
+                &QAction::triggered, this, action);
+    connect(Toolbar1->findChild<QAction*>(QStringLiteral("Toolbar1_mark")), &QAction::triggered,
+            mnuMark, &QAction::trigger);
+
     connect(mnuExit, &QAction::triggered, this, &QWidget::close);
     connect(mnuStart, &QAction::triggered, this, &frmMain::showLogger);
     connect(mnuStop, &QAction::triggered, this, &frmMain::stopLogging);
@@ -243,65 +252,30 @@ void frmMain::wireMenus() {
     connect(mnuFaults, &QAction::triggered, this, &frmMain::showFaults);
 }
 
-void frmMain::ToolbarButtonClick(const QString& key) {
-    // The buttons run the menu actions themselves, so a disabled menu item
-    // does not disable its button.
-    if (key == QLatin1String("start"))
-        showLogger();
-    else if (key == QLatin1String("stop"))
-        stopLogging();
-    else if (key == QLatin1String("cal"))
-        showCalibration();
-    else if (key == QLatin1String("comms"))
-        showComms();
-}
-
-namespace {
-void BringToFront(QWidget* w) {
-    w->setWindowState(w->windowState() & ~Qt::WindowMinimized);
-    w->raise();
-    w->activateWindow();
-}
-} // namespace
-
 void frmMain::showComms() {
-    if (comms_ && comms_->isVisible()) {
-        BringToFront(comms_);
-        return;
-    }
-    // The load steps run here, once per creation.
-    comms_ = new frmComms1(*bus_, sink_, commDeviceCaption_, this);
     comms_->show();
 }
 
 frmComms1* frmMain::commsDialog() const {
-    return comms_;
+    return comms_->dialog();
 }
 
 frmAbout* frmMain::aboutDialog() const {
-    return about_;
+    return about_.get();
 }
 
 void frmMain::showAbout() {
-    if (about_ && about_->isVisible()) {
-        BringToFront(about_);
-        return;
-    }
-    about_ = new frmAbout(sink_, SystemRegistry(), this);
-    about_->show();
+    about_.show([this] { return new frmAbout(sink_, SystemRegistry(), this); });
 }
 
 void frmMain::showDevices() {
-    if (devices_ && devices_->isVisible()) {
-        BringToFront(devices_);
-        return;
-    }
-    devices_ = new frmDevices(platform_.MSComm1, platform_.MSCommCTD, kSerialByIdFolder, this);
-    devices_->show();
+    devices_.show([this] {
+        return new frmDevices(platform_.MSComm1, platform_.MSCommCTD, kSerialByIdFolder, this);
+    });
 }
 
 frmDevices* frmMain::devicesDialog() const {
-    return devices_;
+    return devices_.get();
 }
 
 void frmMain::showLogger() {
@@ -321,47 +295,18 @@ bool frmMain::replayMarksFrom(const QString& archive, QString* error) {
 }
 
 bool frmMain::startReplay(const QString& archive, QString* error) {
-    auto marks = std::make_unique<ReplayMarks>(*marks_);
-    connect(marks.get(), &ReplayMarks::scanned, this, [this, archive](const QString& damage) {
-        if (!damage.isEmpty())
-            sink_.message(QStringLiteral("Marks of %1: %2").arg(archive, damage));
-    });
-    if (!marks->open(archive, error))
+    if (!replay_->start(archive, error))
         return false;
-    replayMarks_ = std::move(marks);
-    ReplayMarks* replay = replayMarks_.get();
-    connect(ctd_.get(), &CtdPanel::lineReceived, replay, &ReplayMarks::lineReceived);
-
-    const QString name = QFileInfo(archive).fileName();
-    setWindowTitle(QStringLiteral("Corvale II - Replay of ") + name);
-    feed_->setReplayRun(true);
-    stationFeed_->setReplay([replay] { return replay->recordedTime(); });
-    if (replayPanel_ == 0)
-        replayPanel_ = StatusBar1->addPanel();
-    const auto show = [this, replay, archive] {
-        const qint64 total = replay->linesRecorded();
-        QString text;
-        if (replay->linesReceived() == 0)
-            text = QStringLiteral("Replay: starts with Enable CTD");
-        else if (replay->ended())
-            text = QStringLiteral("Replay ended (%1 lines)").arg(total);
-        else
-            text = QStringLiteral("Replay: line %1 of %2").arg(replay->linesReceived()).arg(total);
-        StatusBar1->setPanelText(replayPanel_, text);
-        StatusBar1->setPanelToolTip(
-            replayPanel_,
-            QStringLiteral("Replaying %1: recorded data, not live. Recorded time %2.")
-                .arg(QDir::toNativeSeparators(archive),
-                     replay->recordedTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"))));
-    };
-    connect(replay, &ReplayMarks::progressed, this, show);
-    connect(replay, &ReplayMarks::scanned, this, show);
-    show();
+    setWindowTitle(replay_->title());
     return true;
 }
 
+bool frmMain::replaying() const {
+    return replay_->active();
+}
+
 bool frmMain::replayMarksScanned() const {
-    return replayMarks_ && !replayMarks_->scanning();
+    return replay_->scanned();
 }
 
 void frmMain::showReview() {
@@ -381,45 +326,31 @@ void frmMain::showReview() {
 }
 
 void frmMain::showFeed() {
-    if (feedWindow_ && feedWindow_->isVisible()) {
-        BringToFront(feedWindow_);
-        return;
-    }
-    if (!feedWindow_)
-        feedWindow_ = new frmFeed(*feed_, this);
-    feedWindow_->show();
+    feedWindow_.show([this] { return new frmFeed(*feed_, this); });
 }
 
 void frmMain::showHealth() {
-    if (healthWindow_ && healthWindow_->isVisible()) {
-        BringToFront(healthWindow_);
-        return;
-    }
-    if (!healthWindow_)
-        healthWindow_ = new frmHealth(*health_, *feed_, this);
-    healthWindow_->show();
+    healthWindow_.show([this] { return new frmHealth(*health_, *feed_, this); });
 }
 
 frmHealth* frmMain::healthWindow() const {
-    return healthWindow_;
+    return healthWindow_.get();
 }
 
 void frmMain::showFaults() {
-    if (faultsWindow_ && faultsWindow_->isVisible()) {
-        BringToFront(faultsWindow_);
-        return;
-    }
-    faultsWindow_ = new frmFaults(this);
-    connect(faultsWindow_, &frmFaults::saved, this, [this](const FaultSettings& settings) {
-        applyFaultSettings(settings);
-        if (health_)
-            emit health_->changed();
+    faultsWindow_.show([this] {
+        auto* window = new frmFaults(this);
+        connect(window, &frmFaults::saved, this, [this](const FaultSettings& settings) {
+            applyFaultSettings(settings);
+            if (health_)
+                emit health_->changed();
+        });
+        return window;
     });
-    faultsWindow_->show();
 }
 
 frmFaults* frmMain::faultsWindow() const {
-    return faultsWindow_;
+    return faultsWindow_.get();
 }
 
 void frmMain::showCalibration() {

@@ -1,8 +1,8 @@
 #pragma once
 // frmMain: the station's one main window. It owns the two ports, the five
 // timers and the program-wide state, builds the widgets and wires the
-// controllers; it holds no behaviour beyond start and shutdown, the toolbar
-// dispatch and showing the dialogs.
+// controllers; it holds no behaviour beyond start and shutdown and showing
+// the dialogs.
 
 #include "bus/bussession.h"
 #include "bus/faults.h"
@@ -12,9 +12,9 @@
 #include "core/state.h"
 #include "core/stationtimer.h"
 #include "portdialog/frmcomms1.h"
+#include "widgets/dialogs.h"
 
 #include <QMainWindow>
-#include <QPointer>
 #include <array>
 #include <memory>
 
@@ -51,7 +51,7 @@ class StaleMarks;
 class EventMarks;
 class ShipFeed;
 class StationFeed;
-class ReplayMarks;
+class ReplayRun;
 class frmDevices;
 
 struct Platform {
@@ -62,7 +62,7 @@ struct Platform {
     QString programDir; // icons/ is looked up here
 };
 
-class frmMain : public QMainWindow, public PortDialogHost {
+class frmMain : public QMainWindow {
     Q_OBJECT
 public:
     explicit frmMain(Platform platform, QWidget* parent = nullptr);
@@ -80,8 +80,9 @@ public:
     StationTimer tmrCTDplot{QStringLiteral("tmrCTDplot"), StationTimer::Kind::Other, this};
     StationTimer tmrlogger{QStringLiteral("tmrlogger"), StationTimer::Kind::Other, this};
 
-    // Toolbar: four keyed buttons ("start", "stop", "cal", "comms") and the
-    // input-bits label of the poll cycle.
+    // Toolbar: four keyed buttons ("start", "stop", "cal", "comms"), each
+    // running its action itself so a disabled menu item does not disable
+    // its button, and the input-bits label of the poll cycle.
     QToolBar* Toolbar1 = nullptr;
     QLabel* Label5 = nullptr;
 
@@ -158,12 +159,10 @@ public:
     // programDir + "/icons/" + file ("redlight.bmp", "greenlight.bmp").
     QString iconPath(const QString& file) const;
 
-    // A toolbar button's click, by the button's key; other keys do nothing.
-    void ToolbarButtonClick(const QString& key);
-
-    // The dialogs: one instance each, created and loaded on first show,
-    // brought to the front when shown again; none blocks this window.
-    void showComms() override;
+    // The dialogs: one instance each, shown through a DialogSlot (created
+    // and loaded when not on screen, brought to the front when it is,
+    // deleted when closed); none blocks this window.
+    void showComms();
     void showAbout();
     // The ship feed's settings window; the note of a new event mark.
     void showFeed();
@@ -177,7 +176,7 @@ public:
     // lets this replay out, each sentence then marked as replayed and timed
     // as recorded. False, with the reason, when the archive cannot be read.
     bool startReplay(const QString& archive, QString* error = nullptr);
-    bool replaying() const { return replayMarks_ != nullptr; }
+    bool replaying() const;
     // The archive of --marks has been read to its end.
     bool replayMarksScanned() const;
     // "Review Session...": asks for a raw archive and opens it in a review
@@ -207,9 +206,8 @@ public:
     // The CTD panel's signals (each line, each applied record).
     CtdPanel& ctdPanel() { return *ctd_; }
 
-    // The port dialog's device caption; kept for the whole run.
-    QString commDeviceCaption() const { return commDeviceCaption_; }
-    void setCommDeviceCaption(const QString& caption) override { commDeviceCaption_ = caption; }
+    // The port dialog of the run, with its device caption.
+    PortDialogSlot& portDialog() { return *comms_; }
 
     // Logging and calibration actions (mnuStart, mnuStop, mnuCalValues and
     // the toolbar keys "start", "stop", "cal").
@@ -243,10 +241,11 @@ private:
     OperatorSink sink_{platform_.operatorUi};
     StationState state_;
     bool shutDown_ = false;
-    QPointer<frmComms1> comms_;
-    QPointer<frmAbout> about_;
-    QPointer<frmDevices> devices_;
-    QString commDeviceCaption_;
+    DialogSlot<frmAbout> about_;
+    DialogSlot<frmDevices> devices_;
+    DialogSlot<frmFeed> feedWindow_;
+    DialogSlot<frmHealth> healthWindow_;
+    DialogSlot<frmFaults> faultsWindow_;
     // Controllers, each handed the widgets it drives and the services it
     // calls; the bus session goes last, so no job outlives what it writes.
     BusSession* bus_ = nullptr;
@@ -263,13 +262,10 @@ private:
     std::unique_ptr<ShipFeed> feed_;           // the ship's network, off by default
     std::unique_ptr<StationFeed> stationFeed_; // what goes on it
     std::unique_ptr<EventMarks> marks_;
-    std::unique_ptr<ReplayMarks> replayMarks_;
-    int replayPanel_ = 0; // status-bar panel of the replay, 0 while none
-    QPointer<frmFeed> feedWindow_;
+    std::unique_ptr<ReplayRun> replay_; // panel 6 while a replay runs
     std::unique_ptr<LinkHealth> health_;
     std::unique_ptr<StaleMarks> staleMarks_; // panel 5
-    QPointer<frmHealth> healthWindow_;
-    QPointer<frmFaults> faultsWindow_;
+    std::unique_ptr<PortDialogSlot> comms_;
 };
 
 } // namespace corvale

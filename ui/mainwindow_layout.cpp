@@ -133,7 +133,6 @@ void frmMain::buildToolbar() {
         action->setData(key);
         action->setToolTip(QString::fromLatin1(b.tip));
         Toolbar1->addAction(action);
-        connect(action, &QAction::triggered, this, [this, key] { ToolbarButtonClick(key); });
     }
     // The event mark is no keyed button: it runs its menu item.
     Toolbar1->addSeparator();
@@ -141,7 +140,6 @@ void frmMain::buildToolbar() {
         new QAction(ToolbarIcon(QStringLiteral("mark")), QStringLiteral("Mark an event"), Toolbar1);
     mark->setObjectName(QStringLiteral("Toolbar1_mark"));
     Toolbar1->addAction(mark);
-    connect(mark, &QAction::triggered, this, [this] { mnuMark->trigger(); });
     Toolbar1->addSeparator();
     Label5 = new QLabel(Toolbar1);
     Label5->setObjectName(QStringLiteral("Label5"));

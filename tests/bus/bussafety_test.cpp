@@ -40,7 +40,7 @@ protected:
     }
     // Logging to a file of the program folder, every second.
     void startLogging() {
-        main->ToolbarButtonClick(QStringLiteral("start"));
+        ClickToolbar(*main, "start");
         auto* dialog = find<frmLogBF2>("frmLogBF2");
         ASSERT_NE(dialog, nullptr);
         dialog->optDatafile[1]->click();

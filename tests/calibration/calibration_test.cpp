@@ -144,7 +144,7 @@ TEST_F(CalibrationTest, CloseBoxDiscardsEditsAndTheNextOpeningReloads) {
     frmpHcal& dialog = openCalibration();
     dialog.txtSlope->setText(QStringLiteral("9.9"));
     // While it stays open, showing it again keeps the edit.
-    main->ToolbarButtonClick(QStringLiteral("cal"));
+    ClickToolbar(*main, "cal");
     ASSERT_EQ(calibration(), &dialog);
     EXPECT_EQ(dialog.txtSlope->text(), QStringLiteral("9.9"));
 
@@ -154,7 +154,7 @@ TEST_F(CalibrationTest, CloseBoxDiscardsEditsAndTheNextOpeningReloads) {
     EXPECT_EQ(main->state().CalSlope, 4.5);
     EXPECT_EQ(stored("slope"), QString());
 
-    main->ToolbarButtonClick(QStringLiteral("cal"));
+    ClickToolbar(*main, "cal");
     ASSERT_NE(calibration(), nullptr);
     EXPECT_EQ(calibration()->txtSlope->text(), QStringLiteral("4.5427"));
     EXPECT_EQ(calibration()->CWButton1->text(), QStringLiteral("Save Data"));

@@ -1,7 +1,9 @@
-// The calibration window closes with Escape, keeping nothing unsaved.
+// The calibration window saves with Return and closes with Escape, keeping
+// nothing unsaved.
 
 #include "calibration/frmphcal.h"
 #include "core/store.h"
+#include "widgets/togglebutton.h"
 
 #include <QLineEdit>
 #include <QPointer>
@@ -13,7 +15,7 @@
 
 using namespace corvale;
 
-TEST(CalibrationWindow, EscapeClosesItWithoutSaving) {
+TEST(CalibrationWindow, ReturnPressesSaveAndEscapeClosesItWithoutSaving) {
     QTemporaryDir storeDir;
     ASSERT_TRUE(storeDir.isValid());
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, storeDir.path());
@@ -23,11 +25,18 @@ TEST(CalibrationWindow, EscapeClosesItWithoutSaving) {
     QSignalSpy saves(dialog.data(), &frmpHcal::saveRequested);
     QSignalSpy closed(dialog.data(), &frmpHcal::closedByOperator);
 
+    // Return in a field presses the save button, as a click does.
+    dialog->txtSerialNum->setFocus();
+    QTest::keyClick(dialog->txtSerialNum, Qt::Key_Return);
+    EXPECT_EQ(saves.count(), 1);
+    EXPECT_TRUE(dialog->CWButton1->value());
+    EXPECT_TRUE(dialog->isVisible());
+
     dialog->txtSlope->setFocus();
     QTest::keyClicks(dialog->txtSlope, QStringLiteral("9"));
     QTest::keyClick(dialog->txtSlope, Qt::Key_Escape);
     EXPECT_EQ(closed.count(), 1);
-    EXPECT_EQ(saves.count(), 0);
+    EXPECT_EQ(saves.count(), 1);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(dialog.isNull());
     CORVALE_STORE(store);

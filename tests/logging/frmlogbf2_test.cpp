@@ -1,5 +1,5 @@
 // The Logger window on its own: the chosen file's path under the file row,
-// and Escape.
+// Return and Escape.
 
 #include "core/state.h"
 #include "logging/frmlogbf2.h"
@@ -60,12 +60,24 @@ TEST(LoggerWindow, ShowsTheChosenFileBelowItsFileRow) {
               d.lblFileName->contentsRect().width());
 }
 
-TEST(LoggerWindow, EscapeClosesItAsTheCloseBoxDoes) {
+TEST(LoggerWindow, ReturnPressesOkWhileItIsEnabledAndEscapeClosesAsTheCloseBoxDoes) {
     ShownLogger s;
+    QSignalSpy ok(s.dialog.data(), &frmLogBF2::okPressed);
     QSignalSpy closed(s.dialog.data(), &frmLogBF2::closedByOperator);
     s.dialog->cmbInterval->setFocus();
+    QTest::keyClick(s.dialog->cmbInterval, Qt::Key_Return);
+    EXPECT_EQ(ok.count(), 1);
+    // "Write to File" without a file: OK is disabled, and so is Return.
+    s.dialog->optDatafile[1]->click();
+    s.dialog->cmbInterval->setFocus();
+    QTest::keyClick(s.dialog->cmbInterval, Qt::Key_Return);
+    EXPECT_EQ(ok.count(), 1);
+    EXPECT_EQ(closed.count(), 0);
+    EXPECT_TRUE(s.dialog->isVisible());
+
     QTest::keyClick(s.dialog->cmbInterval, Qt::Key_Escape);
     EXPECT_EQ(closed.count(), 1);
+    EXPECT_EQ(ok.count(), 1);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(s.dialog.isNull());
 }

@@ -43,7 +43,7 @@ protected:
     frmLogBF2* logger() { return find<frmLogBF2>("frmLogBF2"); }
 
     frmLogBF2& openLogger() {
-        main->ToolbarButtonClick(QStringLiteral("start"));
+        ClickToolbar(*main, "start");
         frmLogBF2* dialog = logger();
         EXPECT_NE(dialog, nullptr);
         return *dialog;
@@ -268,7 +268,7 @@ TEST_F(LoggerTest, IntervalIsTakenFromTheListPosition) {
 
 TEST_F(LoggerTest, StopWhileNotLoggingOnlySetsPanelAndMenus) {
     ASSERT_FALSE(main->mnuStop->isEnabled());
-    main->ToolbarButtonClick(QStringLiteral("stop"));
+    ClickToolbar(*main, "stop");
     expectNotLoggingState();
     EXPECT_TRUE(op.messages.isEmpty());
     EXPECT_FALSE(main->tmrlogger.isEnabled());
@@ -278,7 +278,7 @@ TEST_F(LoggerTest, ToolbarStopEndsLoggingEvenWhileTheMenuItemIsDisabled) {
     const QString path = logPath("toolbar.log");
     startToFile(path, 1, 6);
     main->mnuStop->setEnabled(false);
-    main->ToolbarButtonClick(QStringLiteral("stop"));
+    ClickToolbar(*main, "stop");
     expectNotLoggingState();
     EXPECT_FALSE(main->tmrlogger.isTicking());
     main->tmrlogger.fire();
@@ -307,7 +307,7 @@ TEST_F(LoggerTest, StartStopStartShowsThePreviousChoices) {
 TEST_F(LoggerTest, CloseBoxResetsTheWindowButKeepsTheFileNameAndTheLoggingState) {
     const QString path = logPath("kept.log");
     startToFile(path, 1, 6);
-    main->ToolbarButtonClick(QStringLiteral("start"));
+    ClickToolbar(*main, "start");
     ASSERT_TRUE(logger()->close());
     flushDeletes();
     EXPECT_EQ(logger(), nullptr);
@@ -316,7 +316,7 @@ TEST_F(LoggerTest, CloseBoxResetsTheWindowButKeepsTheFileNameAndTheLoggingState)
     main->tmrlogger.fire();
     EXPECT_EQ(Lines(ReadAll(path)).size(), 25);
 
-    main->ToolbarButtonClick(QStringLiteral("start"));
+    ClickToolbar(*main, "start");
     frmLogBF2* fresh = logger();
     ASSERT_NE(fresh, nullptr);
     EXPECT_TRUE(fresh->optDatafile[0]->isChecked());

@@ -253,27 +253,27 @@ TEST_F(PortDialogTest, CloseBoxAppliesNothingAndTheNextShowLoadsAfresh) {
 
 TEST_F(PortDialogTest, CommDeviceStoresItsCaptionForTheNextLoad) {
     make();
-    EXPECT_FALSE(frmComms1::CommDevice(*main, 4));
-    EXPECT_FALSE(frmComms1::CommDevice(*main, -1));
+    EXPECT_FALSE(main->portDialog().CommDevice(4));
+    EXPECT_FALSE(main->portDialog().CommDevice(-1));
     EXPECT_EQ(main->commsDialog(), nullptr);
 
     const QStringList captions{"DVL Port Settings", "ROV Lat/Long. Port Settings",
                                "Toolsled Port Settings", "Ship Lat/Long. Port Settings"};
     for (int device = 0; device < 4; ++device) {
-        ASSERT_TRUE(frmComms1::CommDevice(*main, device));
+        ASSERT_TRUE(main->portDialog().CommDevice(device));
         ASSERT_NE(main->commsDialog(), nullptr);
         EXPECT_EQ(main->commsDialog()->windowTitle(), captions[device]);
         main->commsDialog()->close();
         flushDeletes();
     }
     // A dialog that is already visible keeps its title.
-    frmComms1::CommDevice(*main, 0);
-    frmComms1::CommDevice(*main, 2);
+    main->portDialog().CommDevice(0);
+    main->portDialog().CommDevice(2);
     EXPECT_EQ(main->commsDialog()->windowTitle(), "DVL Port Settings");
     EXPECT_EQ(main->findChildren<frmComms1*>().size(), 1);
     // An unknown device keeps the stored caption.
-    frmComms1::CommDevice(*main, 9);
-    EXPECT_EQ(main->commDeviceCaption(), "Toolsled Port Settings");
+    main->portDialog().CommDevice(9);
+    EXPECT_EQ(main->portDialog().caption(), "Toolsled Port Settings");
 }
 
 TEST_F(PortDialogTest, PortListTellsWhichDeviceEachNumberOpens) {

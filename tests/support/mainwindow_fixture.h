@@ -7,6 +7,7 @@
 // it (a helper process, a benchmark); StationTest is the test fixture.
 
 #include "tests/support/fakes.h"
+#include "tests/support/toolbar.h"
 #include "ui/mainwindow.h"
 
 #include <QCoreApplication>

@@ -2,6 +2,7 @@
 
 #include "logging/frmlogbf2.h"
 #include "portdialog/frmcomms1.h"
+#include "tests/support/toolbar.h"
 #include "ui/mainwindow.h"
 
 #include <QCheckBox>
@@ -26,7 +27,7 @@ bool OpenBusFromDialog(frmMain& main, const QString& port) {
 }
 
 bool StartLogging(frmMain& main, bool rawArchive, bool busExchanges) {
-    main.ToolbarButtonClick(QStringLiteral("start"));
+    ClickToolbar(main, "start");
     auto* logger = main.findChild<frmLogBF2*>(QStringLiteral("frmLogBF2"));
     if (!logger)
         return false;

@@ -11,6 +11,7 @@
 #include "portdialog/frmfaults.h"
 #include "tests/support/feedlistener.h"
 #include "tests/support/simstation.h"
+#include "tests/support/toolbar.h"
 #include "ui/mainwindow.h"
 #include "widgets/statusbar.h"
 #include "widgets/stripchart.h"
@@ -101,7 +102,7 @@ TEST(ReconnectOnFlume, UnpluggedLinesComeBackByThemselvesWithTheGapShownNeverFil
     // Logging every half second with the raw archive.
     QTemporaryDir logDir;
     const QString path = logDir.filePath(QStringLiteral("night.log"));
-    main->ToolbarButtonClick(QStringLiteral("start"));
+    ClickToolbar(*main, "start");
     auto* logger = main->findChild<frmLogBF2*>(QStringLiteral("frmLogBF2"));
     ASSERT_NE(logger, nullptr);
     logger->optDatafile[1]->click();
