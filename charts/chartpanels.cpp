@@ -10,7 +10,6 @@
 #include "widgets/stripchart.h"
 #include "widgets/togglebutton.h"
 
-#include <QLabel>
 #include <cmath>
 
 namespace corvale {
@@ -27,8 +26,8 @@ ChartPanels::ChartPanels(const ChartPanelsView& view, StationState& state, Clock
 
 void ChartPanels::wire() {
     // Feeds: one point per tick, whatever state the source is in.
-    v_.tmrPlot->setHandler([this] { appendPoint(*v_.CWGraph1, state_.PhValue); });
-    v_.tmrCTDplot->setHandler([this] { appendPoint(*v_.CWGraph2, state_.CtdConductivity); });
+    v_.tmrPlot->setHandler([this] { appendPoint(*v_.CWGraph1, state_.PhValue.value); });
+    v_.tmrCTDplot->setHandler([this] { appendPoint(*v_.CWGraph2, state_.CtdConductivity.value); });
 
     connect(v_.cwPlot, &ToggleButton::valueChanged, this,
             [this](bool on) { v_.tmrPlot->setEnabled(on); });
@@ -42,7 +41,7 @@ void ChartPanels::wire() {
     connect(v_.CWKnobCTDmax, &Knob::valueChanged, this, [this] { SetCtdChartScale(); });
     connect(v_.cwCTDreset, &ToggleButton::valueChanged, this, [this] { SetCtdChartScale(); });
 
-    connect(v_.cwbPh, &ToggleButton::valueChanged, this, &ChartPanels::onPhToggle);
+    connect(v_.cwbPh, &ToggleButton::valueChanged, this, &ChartPanels::phReadingSwitched);
 
     connect(v_.GraphMode, &Slide::valueChanged, this,
             [this](double v) { SetChartMode(*v_.CWGraph1, v); });
@@ -116,14 +115,6 @@ void ChartPanels::ShowCursorReadout(StripChart& chart, int cursor, double, doubl
         return;
     cursorX_.setText(QStringLiteral("X:  ") + FormatDayFraction(chart.cursorX(1)));
     cursorY_.setText(QStringLiteral("Y:  ") + FormatFourDecimals(y));
-}
-
-void ChartPanels::onPhToggle(bool on) {
-    state_.PhReadingEnabled = on;
-    if (!on) {
-        v_.lblmV->setText(QString());
-        v_.lblpH->setText(QString());
-    }
 }
 
 void ChartPanels::SwitchPhReadingOff() {

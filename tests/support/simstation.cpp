@@ -50,7 +50,7 @@ std::string SimStation::messages() const {
 
 namespace {
 BusTask<> AskInputs(ModuleOps& modules, QString& reply) {
-    reply = co_await modules.ReadDigitalInputs(modules::kDigitalIo);
+    reply = (co_await modules.ReadDigitalInputs(modules::kDigitalIo)).reply;
 }
 } // namespace
 
