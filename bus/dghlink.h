@@ -49,10 +49,10 @@ struct BusExchange {
     bool valid() const { return status == Status::Valid; }
 };
 
-// The framing of a received run of characters.
 // The text of a window that framed no reply, as shown and logged.
 inline const QString kNoReplyText = QStringLiteral("TIMEOUT");
 
+// The framing of a received run of characters.
 struct FramedReply {
     QString text; // the reply text, kNoReplyText when there is none
     // A whole valid reply (marker to carriage return) was followed by another
