@@ -13,31 +13,36 @@
 namespace corvale {
 
 BusReadings::BusReadings(const BusReadingsView& view, StationState& state, BusSession& bus,
-                         StationTimer& poll, StationTimer& rpm,
-                         std::function<void()> switchPhReadingOff)
-    : v_(view), state_(state), bus_(bus), poll_(poll), rpm_(rpm),
-      switchPhReadingOff_(std::move(switchPhReadingOff)) {
+                         StationTimer& poll, StationTimer& rpm)
+    : v_(view), state_(state), bus_(bus), poll_(poll), rpm_(rpm) {
     bus_.setTimerJob(poll_, [this] { return PollDigitalInputs(); });
     bus_.setTimerJob(rpm_, [this] { return RpmCycle(); });
 }
 
 BusTask<> BusReadings::PollDigitalInputs() {
-    const QString reply = co_await bus_.modules().ReadDigitalInputs(modules::kDigitalIo);
-    if (!IsValidReply(reply)) {
+    const BusExchange x = co_await bus_.modules().ReadDigitalInputs(modules::kDigitalIo);
+    if (!x.valid()) {
         co_await bus_.link().Alert(QStringLiteral("NO VALID RETURN FROM 1712"));
         bus_.closeAfterFailure(poll_);
         co_return;
     }
-    const auto bits = DecodeDigitalInputs(reply.mid(1));
+    const auto bits = DecodeDigitalInputs(x.reply.mid(1));
     if (!bits)
         co_return;
     v_.Label5->setText(*bits);
     const QStringList fields = bits->split(QLatin1Char(','));
+    std::array<bool, 2> permitted{};
     for (int j = 0; j < 2; ++j) {
         const auto v = WireTextToNumber(fields.value(j));
-        v_.lblStatus[j]->setValue(v && *v == 1);
+        permitted[j] = v && *v == 1;
     }
-    state_.PermitsKnown = true;
+    // Kept before the lamps are set: the interlock a lamp change runs may
+    // send the profiler's STOP, and the permits must already stand then.
+    state_.UpPermitted = permitted[0];
+    state_.DownPermitted = permitted[1];
+    state_.PermitsAt = x.closedAt;
+    for (int j = 0; j < 2; ++j)
+        v_.lblStatus[j]->setValue(permitted[j]);
 }
 
 BusTask<> BusReadings::RpmCycle() {
@@ -45,57 +50,60 @@ BusTask<> BusReadings::RpmCycle() {
         co_await ReadPh(modules::kPhElectrode);
     co_await ReadFrequency(modules::kThrusterFrequency);
     co_await ReadFrequency(modules::kWaveFrequency);
-    ModuleOps& ops = bus_.modules();
     // Each reading is kept whole before the next command goes out, so a
     // log record taken during a wait sees the last completed one.
-    QString reply = co_await ops.ReadData(modules::kThrusterCurrent);
-    state_.ThrusterCurrentReply = reply;
-    ShowThrusterWatts(reply);
-    reply = co_await ops.ReadData(modules::kWaveCurrent);
-    state_.WaveCurrentReply = reply;
-    ShowWaveWatts(reply);
-    reply = co_await ops.ReadData(modules::kProfilerCurrent);
-    state_.ProfilerCurrentReply = reply;
-    ShowProfilerWatts(reply);
+    co_await ReadCurrent(modules::kThrusterCurrent, state_.ThrusterCurrent, ThrusterWatts,
+                         v_.lblMtrCur);
+    co_await ReadCurrent(modules::kWaveCurrent, state_.WaveCurrent, WaveWatts, v_.lblWaveCur);
+    co_await ReadCurrent(modules::kProfilerCurrent, state_.ProfilerCurrent, ProfilerWatts,
+                         v_.lblVPcur);
     // Stamped when the cycle's last reply window closed.
     emit cycleCompleted(bus_.link().lastExchange().closedAt);
 }
 
+void BusReadings::SetPhReadingEnabled(bool on) {
+    state_.PhReadingEnabled = on;
+    if (!on) {
+        v_.lblmV->setText(QString());
+        v_.lblpH->setText(QString());
+    }
+}
+
 BusTask<> BusReadings::ReadPh(QString address) {
-    const QString reply = co_await bus_.modules().ReadData(address);
-    if (!IsValidReply(reply)) {
+    const BusExchange x = co_await bus_.modules().ReadData(address);
+    if (!x.valid()) {
         co_await bus_.link().Alert(QStringLiteral("NO VALID RETURN FROM pH MODULE"));
-        if (switchPhReadingOff_)
-            switchPhReadingOff_();
+        // As if the operator had switched it off: the module is no longer
+        // read and both pH labels are cleared.
+        SetPhReadingEnabled(false);
+        emit phReadingSwitchedOff();
         co_return;
     }
-    const QString text = SpeedValueText(reply);
+    const QString text = SpeedValueText(x.reply);
     if (text.isEmpty())
         co_return;
     // A value that is not a number leaves the last millivolts in place; the
     // pH is still worked out from them with the current calibration.
-    if (const auto mv = WireTextToNumber(text)) {
-        state_.PhMilliVolts = *mv;
-        state_.PhMilliVoltsKnown = true;
-    }
-    state_.PhVolts = state_.PhMilliVolts / 1000;
-    v_.lblmV->setText(NumberText(state_.PhMilliVolts));
+    if (const auto mv = WireTextToNumber(text))
+        state_.PhMilliVolts.set(*mv, x.closedAt);
+    state_.PhVolts = state_.PhMilliVolts.value / 1000;
+    v_.lblmV->setText(NumberText(state_.PhMilliVolts.value));
     // A slope of 0 or an absolute zero temperature keeps the last pH.
-    if (const auto ph = PhFromMillivolts(state_.PhMilliVolts, state_.CalOffset, state_.CalSlope,
-                                         state_.CtdTemperature)) {
-        state_.PhValue = *ph;
-        state_.PhValueKnown = state_.PhMilliVoltsKnown;
-        v_.lblpH->setText(NumberText(state_.PhValue));
+    if (const auto ph = PhFromMillivolts(state_.PhMilliVolts.value, state_.CalOffset,
+                                         state_.CalSlope, state_.CtdTemperature.value)) {
+        // Worked out from the millivolts as read, at their time.
+        state_.PhValue.set(*ph, state_.PhMilliVolts.at);
+        v_.lblpH->setText(NumberText(state_.PhValue.value));
     }
 }
 
 BusTask<> BusReadings::ReadFrequency(QString address) {
-    const QString reply = co_await bus_.modules().ReadData(address);
+    const BusExchange x = co_await bus_.modules().ReadData(address);
     const bool thruster = address == modules::kThrusterFrequency;
     if (!thruster && address != modules::kWaveFrequency)
         co_return;
     DghLink& link = bus_.link();
-    if (!IsValidReply(reply)) {
+    if (!x.valid()) {
         if (thruster) {
             co_await link.Alert(QStringLiteral("NO VALID RETURN FROM Freq. MODULE"));
             co_return;
@@ -105,32 +113,27 @@ BusTask<> BusReadings::ReadFrequency(QString address) {
         bus_.closeAfterFailure(rpm_);
         co_return;
     }
-    const QString text = SpeedValueText(reply);
+    const QString text = SpeedValueText(x.reply);
     if (text.isEmpty())
         co_return;
     // A valid reply without a number keeps the last speed; the cycle goes on.
-    const auto rpm = thruster ? ThrusterRpmText(text) : WaveRpmText(text);
+    const auto rpm = thruster ? ThrusterRpmValue(text) : WaveRpmValue(text);
     if (!rpm)
         co_return;
-    if (thruster) {
-        state_.ThrusterRpm = *rpm;
-        v_.lblThrustRPM->setText(*rpm);
-    } else {
-        state_.WaveRpm = *rpm;
-        v_.lblWaveRPM->setText(*rpm);
-    }
+    Reading& kept = thruster ? state_.ThrusterRpm : state_.WaveRpm;
+    kept.set(*rpm, x.closedAt);
+    (thruster ? v_.lblThrustRPM : v_.lblWaveRPM)->setText(NumberText(kept.value));
 }
 
-void BusReadings::ShowThrusterWatts(const QString& reply) {
-    v_.lblMtrCur->setText(NumberText(ThrusterWatts(reply)));
-}
-
-void BusReadings::ShowWaveWatts(const QString& reply) {
-    v_.lblWaveCur->setText(NumberText(WaveWatts(reply)));
-}
-
-void BusReadings::ShowProfilerWatts(const QString& reply) {
-    v_.lblVPcur->setText(NumberText(ProfilerWatts(reply)));
+BusTask<> BusReadings::ReadCurrent(QString address, CurrentReading& kept,
+                                   double (*watts)(const QString&), QLabel* readout) {
+    const BusExchange x = co_await bus_.modules().ReadData(address);
+    // Whatever came back replaces the last current: a reply without a
+    // number shows 0 W, which is no measurement.
+    kept.reply = x.reply;
+    kept.watts.value = watts(x.reply);
+    kept.watts.at = CurrentReplyHasNumber(x.reply) ? x.closedAt : QDateTime();
+    readout->setText(NumberText(kept.watts.value));
 }
 
 } // namespace corvale

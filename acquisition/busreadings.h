@@ -9,7 +9,6 @@
 #include <QObject>
 #include <QString>
 #include <array>
-#include <functional>
 
 class QLabel;
 
@@ -18,6 +17,7 @@ namespace corvale {
 class BusSession;
 class IndicatorLamp;
 class StationTimer;
+struct CurrentReading;
 struct StationState;
 
 // The read-outs the bus readings write.
@@ -36,34 +36,39 @@ struct BusReadingsView {
 class BusReadings : public QObject {
     Q_OBJECT
 public:
-    // switchPhReadingOff: the chart panel's pH switch, turned off as the
-    // operator would when the pH module gives no valid reply.
     BusReadings(const BusReadingsView& view, StationState& state, BusSession& bus,
-                StationTimer& poll, StationTimer& rpm, std::function<void()> switchPhReadingOff);
+                StationTimer& poll, StationTimer& rpm);
 
-    // Timer1: one read of the digital inputs, shown on Label5 and the two
-    // lamps; no valid reply closes the bus.
+    // Timer1: one read of the digital inputs, kept as the two end-stop
+    // permits and shown on Label5 and the two lamps; no valid reply closes
+    // the bus.
     BusTask<> PollDigitalInputs();
     // tmrRPM: pH (while switched on), speeds, currents.
     BusTask<> RpmCycle();
 
+    // The pH switch (cwbPh): whether the RPM cycle reads the pH module.
+    // Off clears both pH labels.
+    void SetPhReadingEnabled(bool on);
+
     BusTask<> ReadPh(QString address);
     BusTask<> ReadFrequency(QString address);
-    void ShowThrusterWatts(const QString& reply);
-    void ShowWaveWatts(const QString& reply);
-    void ShowProfilerWatts(const QString& reply);
 
 signals:
     // An RPM cycle ran to its end: the readings of this second are in.
     void cycleCompleted(const QDateTime& at);
+    // The pH module failed and pH reading was switched off: the switch is
+    // to show it.
+    void phReadingSwitchedOff();
 
 private:
+    BusTask<> ReadCurrent(QString address, CurrentReading& kept, double (*watts)(const QString&),
+                          QLabel* readout);
+
     BusReadingsView v_;
     StationState& state_;
     BusSession& bus_;
     StationTimer& poll_;
     StationTimer& rpm_;
-    std::function<void()> switchPhReadingOff_;
 };
 
 } // namespace corvale

@@ -13,6 +13,7 @@
 //   corvale_bench_feed [--seconds N]   (default 10 per paced run)
 
 #include "bench/benchsupport.h"
+#include "bus/readings.h"
 #include "core/state.h"
 #include "feed/sentences.h"
 #include "feed/shipfeed.h"
@@ -77,19 +78,24 @@ private:
 };
 
 StationState SampleState() {
+    const QDateTime at(QDate(2026, 12, 8), QTime(14, 7, 9));
     StationState s;
-    s.CtdConductivity = 45.1234;
-    s.CtdTemperature = 12.5678;
-    s.CtdPressure = 10.02;
-    s.CtdSalinity = 34.56789012345;
-    s.ThrusterRpm = QStringLiteral("1234.5");
-    s.WaveRpm = QStringLiteral("30.12");
-    s.ThrusterCurrentReply = QStringLiteral("*+01001.3");
-    s.WaveCurrentReply = QStringLiteral("*+03000.0");
-    s.ProfilerCurrentReply = QStringLiteral("*+00125.0");
+    s.CtdConductivity.set(45.1234, at);
+    s.CtdTemperature.set(12.5678, at);
+    s.CtdPressure.set(10.02, at);
+    s.CtdSalinity.set(34.56789012345, at);
+    s.ThrusterRpm.set(1234.5, at);
+    s.WaveRpm.set(30.12, at);
+    s.ThrusterCurrent = {{ThrusterWatts(QStringLiteral("*+01001.3")), at},
+                         QStringLiteral("*+01001.3")};
+    s.WaveCurrent = {{WaveWatts(QStringLiteral("*+03000.0")), at}, QStringLiteral("*+03000.0")};
+    s.ProfilerCurrent = {{ProfilerWatts(QStringLiteral("*+00125.0")), at},
+                         QStringLiteral("*+00125.0")};
     s.PhReadingEnabled = true;
-    s.PhMilliVolts = -12.3;
-    s.PhValue = 8.0123;
+    s.PhMilliVolts.set(-12.3, at);
+    s.PhValue.set(8.0123, at);
+    s.UpPermitted = true;
+    s.PermitsAt = at;
     return s;
 }
 
@@ -99,7 +105,7 @@ void SendOne(ShipFeed& feed, const StationState& s, long i) {
         return;
     const QDateTime now = QDateTime::currentDateTime();
     if (i % 25 == 24)
-        feed.send(BusSentence(now, BusCycleFrom(s, true, false)));
+        feed.send(BusSentence(now, BusCycleFrom(s)));
     else
         feed.send(CtdSentence(now, s));
 }
@@ -137,8 +143,8 @@ PacedFigures Paced(ShipFeed& feed, int seconds) {
         const double t0 = ThreadCpuSeconds();
         const QDateTime now = QDateTime::currentDateTime();
         const double t1 = ThreadCpuSeconds();
-        const QString line = f.sentences % 25 == 24 ? BusSentence(now, BusCycleFrom(s, true, false))
-                                                    : CtdSentence(now, s);
+        const QString line =
+            f.sentences % 25 == 24 ? BusSentence(now, BusCycleFrom(s)) : CtdSentence(now, s);
         const double t2 = ThreadCpuSeconds();
         feed.send(line);
         const double t3 = ThreadCpuSeconds();

@@ -23,19 +23,6 @@ void DghLink::stop() {
     clock_.cancelWait();
 }
 
-void DghLink::SendCommand(const QString& line) {
-    lastLine_ = line.toLatin1();
-    if (stopped())
-        return;
-    if (port_.isOpen()) {
-        port_.write(lastLine_);
-        return;
-    }
-    if (faultHandler_ && faultHandler_(QStringLiteral("Port Not open")))
-        return;
-    op_.message(QStringLiteral("Port Not open"), QStringLiteral("Port Failure"));
-}
-
 FramedReply FrameReceived(const QByteArray& received) {
     FramedReply out;
     QString reply;
@@ -58,7 +45,7 @@ FramedReply FrameReceived(const QByteArray& received) {
         reply.chop(1);
         out.text = reply;
     } else {
-        out.text = QStringLiteral("TIMEOUT");
+        out.text = kNoReplyText;
     }
     return out;
 }
@@ -86,22 +73,11 @@ QByteArray DghLink::Drain() {
     return received;
 }
 
-BusTask<QString> DghLink::ReadReply() {
-    if (stopped())
-        co_await Halt{};
-    if (!port_.isOpen()) {
-        last_ =
-            BusExchange{lastLine_, {}, QString(), BusExchange::Status::Closed, {}, 0, 0, attempt_};
-        co_return QString();
-    }
-    port_.setReadLength(1);
+DghLink::DelayAwaiter DghLink::Window(BusExchange& x) {
     // The input is drained once, the moment the window closes; characters
     // that arrive later wait for the next reply. The exchange is handed on
     // then too, stamped with that moment, even if a box holds the job.
-    BusExchange x;
-    x.line = lastLine_;
-    x.attempt = attempt_;
-    DelayAwaiter window(*this, kReplyWaitMs, [this, &x](std::int32_t due) {
+    return DelayAwaiter(*this, kReplyWaitMs, [this, &x](std::int32_t due) {
         x.received = Drain();
         x.closedTick = clock_.ticks();
         x.closedAt = clock_.now();
@@ -112,21 +88,38 @@ BusTask<QString> DghLink::ReadReply() {
         if (exchangeHook_)
             exchangeHook_(x);
     });
-    co_await window;
-    last_ = x;
-    co_return x.reply;
 }
 
 BusTask<BusExchange> DghLink::Exchange(QString line) {
+    BusExchange x;
+    x.line = line.toLatin1();
     for (int attempt = 0;; ++attempt) {
-        attempt_ = attempt;
-        SendCommand(line);
-        co_await ReadReply();
-        attempt_ = 0;
-        // A port closed before or during the try gets no retry: it could
-        // not be sent, and the failure is the port's, not the module's.
-        if (last_.valid() || attempt >= retries_ || !port_.isOpen())
-            co_return last_;
+        x.attempt = attempt;
+        if (stopped())
+            co_await Halt{};
+        if (!port_.isOpen()) {
+            // With reconnect on, the session takes the fault and no box opens.
+            if (!faultHandler_ || !faultHandler_(QStringLiteral("Port Not open")))
+                op_.message(QStringLiteral("Port Not open"), QStringLiteral("Port Failure"));
+            if (stopped()) // shut down under the box
+                co_await Halt{};
+            // A port closed before or during the try gets no retry: it could
+            // not be sent, and the failure is the port's, not the module's.
+            x.received.clear();
+            x.reply.clear();
+            x.status = BusExchange::Status::Closed;
+            x.closedAt = {};
+            x.closedTick = 0;
+            x.lateMs = 0;
+            last_ = x;
+            co_return x;
+        }
+        port_.write(x.line);
+        port_.setReadLength(1);
+        co_await Window(x);
+        last_ = x;
+        if (x.valid() || attempt >= retries_ || !port_.isOpen())
+            co_return x;
     }
 }
 
@@ -187,14 +180,12 @@ BusTask<BusExchange> ModuleOps::SetAnalogOutput(QString address, QString sign, Q
     co_return co_await link_.Exchange(Command(address, "AO", sign + FormatAnalogValue(value)));
 }
 
-BusTask<QString> ModuleOps::ReadData(QString address) {
-    const BusExchange x = co_await link_.Exchange(Command(address, "RD"));
-    co_return x.reply;
+BusTask<BusExchange> ModuleOps::ReadData(QString address) {
+    co_return co_await link_.Exchange(Command(address, "RD"));
 }
 
-BusTask<QString> ModuleOps::ReadDigitalInputs(QString address) {
-    const BusExchange x = co_await link_.Exchange(Command(address, "DI"));
-    co_return x.reply;
+BusTask<BusExchange> ModuleOps::ReadDigitalInputs(QString address) {
+    co_return co_await link_.Exchange(Command(address, "DI"));
 }
 
 } // namespace corvale

@@ -36,7 +36,10 @@ struct BusExchange {
     };
     QByteArray line;     // the command as handed to the port
     QByteArray received; // every character drained from the window
-    QString reply;       // the reply text as the callers see it
+    // The reply text: from the last marker up to its carriage return;
+    // "TIMEOUT" when the window framed no reply, empty on a closed port.
+    // Judge the exchange by its status, never by this text.
+    QString reply;
     Status status = Status::Closed;
     QDateTime closedAt; // when the reply window closed (the drain)
     std::int32_t closedTick = 0;
@@ -46,9 +49,12 @@ struct BusExchange {
     bool valid() const { return status == Status::Valid; }
 };
 
+// The text of a window that framed no reply, as shown and logged.
+inline const QString kNoReplyText = QStringLiteral("TIMEOUT");
+
 // The framing of a received run of characters.
 struct FramedReply {
-    QString text; // the reply text, "TIMEOUT" when there is none
+    QString text; // the reply text, kNoReplyText when there is none
     // A whole valid reply (marker to carriage return) was followed by another
     // marker: a late reply of the module before and this module's own share
     // one window, and keeping either could give one module's reading to
@@ -71,15 +77,12 @@ public:
     DghLink(SerialPort& port, Clock& clock, Operator& op)
         : port_(port), clock_(clock), op_(op), running_(std::make_shared<bool>(true)) {}
 
-    // Hands the whole line (carriage return included) to the port, or
-    // reports "Port Not open" when the bus is closed.
-    void SendCommand(const QString& line);
-    // The reply to the command just sent: text from the last marker up to
-    // its carriage return, "TIMEOUT", or empty text on a closed port.
-    BusTask<QString> ReadReply();
-    // SendCommand and ReadReply as one: the whole exchange. A reply that is
-    // missing or not valid has the same line sent again, up to retries()
-    // times, each try with its own window; the last try is returned.
+    // One command and its reply: hands the whole line (carriage return
+    // included) to the port, waits out the reply window and frames what
+    // arrived. On a closed port nothing is sent: "Port Not open" is reported
+    // and the exchange is Closed. A reply that is missing or not valid has
+    // the same line sent again, up to retries() times, each try with its
+    // own window; the last try is returned.
     BusTask<BusExchange> Exchange(QString line);
 
     // How often a command without a valid reply is sent again (0 to 3).
@@ -158,14 +161,14 @@ public:
 
 private:
     QByteArray Drain();
+    // The window of one try: drains and frames it into x when it closes.
+    DelayAwaiter Window(BusExchange& x);
 
     SerialPort& port_;
     Clock& clock_;
     Operator& op_;
-    QByteArray lastLine_;
     BusExchange last_;
     int retries_ = 0;
-    int attempt_ = 0; // the try ReadReply is waiting for
     // Shared with awaiters, which may outlive the link when a job is left
     // under a box at shutdown.
     std::shared_ptr<bool> running_;
@@ -181,9 +184,9 @@ public:
     BusTask<BusExchange> SetPosition(QString address, QString position);
     BusTask<BusExchange> ClearPosition(QString address, QString position);
     BusTask<BusExchange> SetAnalogOutput(QString address, QString sign, QString value);
-    BusTask<QString> ReadData(QString address);
+    BusTask<BusExchange> ReadData(QString address);
     // The digital inputs of the digital module.
-    BusTask<QString> ReadDigitalInputs(QString address);
+    BusTask<BusExchange> ReadDigitalInputs(QString address);
 
     DghLink& link() { return link_; }
 

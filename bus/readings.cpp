@@ -32,7 +32,7 @@ std::optional<double> ThroughText(double value) {
 }
 
 // f x 60 / divisor, where a frequency above 90000 counts as 0.
-std::optional<QString> RpmText(const QString& valueText, double divisor) {
+std::optional<double> Rpm(const QString& valueText, double divisor) {
     const auto f = WireTextToNumber(valueText);
     if (!f)
         return std::nullopt;
@@ -40,7 +40,7 @@ std::optional<QString> RpmText(const QString& valueText, double divisor) {
     const auto rpm = ThroughText(hz * modules::kSecondsPerMinute / divisor);
     if (!rpm)
         return std::nullopt;
-    return NumberText(RoundHalfEven(*rpm, 2));
+    return RoundHalfEven(*rpm, 2);
 }
 
 // One step of a watts conversion on the text the previous step left; a step
@@ -93,12 +93,12 @@ QString ReplyValueText(const QString& reply, int count) {
     return reply.mid(2, count);
 }
 
-std::optional<QString> ThrusterRpmText(const QString& valueText) {
-    return RpmText(valueText, 1);
+std::optional<double> ThrusterRpmValue(const QString& valueText) {
+    return Rpm(valueText, 1);
 }
 
-std::optional<QString> WaveRpmText(const QString& valueText) {
-    return RpmText(valueText, modules::kWaveGearRatio);
+std::optional<double> WaveRpmValue(const QString& valueText) {
+    return Rpm(valueText, modules::kWaveGearRatio);
 }
 
 // A rejected reply ("?01") carries a module error code, not a current.

@@ -30,11 +30,12 @@ inline QString CurrentValueText(const QString& reply) {
     return ReplyValueText(reply, 7);
 }
 
-// Motor speeds in RPM from the value text of a frequency reply, as shown and
-// kept. A frequency above 90000 counts as 0. Empty when the text is not a
-// number (the last speed stays).
-std::optional<QString> ThrusterRpmText(const QString& valueText);
-std::optional<QString> WaveRpmText(const QString& valueText);
+// Motor speeds in RPM from the value text of a frequency reply, rounded to
+// 2 decimals as kept (and shown in the regional form). A frequency above
+// 90000 counts as 0. Empty when the text is not a number (the last speed
+// stays).
+std::optional<double> ThrusterRpmValue(const QString& valueText);
+std::optional<double> WaveRpmValue(const QString& valueText);
 
 // Motor powers in watts from a current module's reply, rounded to 2
 // decimals; 0 when the reply carries no number at characters 3 to 9 or is

@@ -10,7 +10,6 @@
 #include "widgets/stripchart.h"
 #include "widgets/togglebutton.h"
 
-#include <QLabel>
 #include <QtNumeric>
 #include <cmath>
 
@@ -30,9 +29,10 @@ void ChartPanels::wire() {
     // Feeds: one point per tick, whatever state the source is in.
     // A NaN is the chart's gap.
     v_.tmrPlot->setHandler(
-        [this] { appendPoint(*v_.CWGraph1, phDown_ ? qQNaN() : state_.PhValue); });
-    v_.tmrCTDplot->setHandler(
-        [this] { appendPoint(*v_.CWGraph2, ctdDown_ ? qQNaN() : state_.CtdConductivity); });
+        [this] { appendPoint(*v_.CWGraph1, phDown_ ? qQNaN() : state_.PhValue.value); });
+    v_.tmrCTDplot->setHandler([this] {
+        appendPoint(*v_.CWGraph2, ctdDown_ ? qQNaN() : state_.CtdConductivity.value);
+    });
 
     connect(v_.cwPlot, &ToggleButton::valueChanged, this,
             [this](bool on) { v_.tmrPlot->setEnabled(on); });
@@ -46,7 +46,7 @@ void ChartPanels::wire() {
     connect(v_.CWKnobCTDmax, &Knob::valueChanged, this, [this] { SetCtdChartScale(); });
     connect(v_.cwCTDreset, &ToggleButton::valueChanged, this, [this] { SetCtdChartScale(); });
 
-    connect(v_.cwbPh, &ToggleButton::valueChanged, this, &ChartPanels::onPhToggle);
+    connect(v_.cwbPh, &ToggleButton::valueChanged, this, &ChartPanels::phReadingSwitched);
 
     connect(v_.GraphMode, &Slide::valueChanged, this,
             [this](double v) { SetChartMode(*v_.CWGraph1, v); });
@@ -120,14 +120,6 @@ void ChartPanels::ShowCursorReadout(StripChart& chart, int cursor, double, doubl
         return;
     cursorX_.setText(QStringLiteral("X:  ") + FormatDayFraction(chart.cursorX(1)));
     cursorY_.setText(QStringLiteral("Y:  ") + FormatFourDecimals(y));
-}
-
-void ChartPanels::onPhToggle(bool on) {
-    state_.PhReadingEnabled = on;
-    if (!on) {
-        v_.lblmV->setText(QString());
-        v_.lblpH->setText(QString());
-    }
 }
 
 void ChartPanels::SwitchPhReadingOff() {

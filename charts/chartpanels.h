@@ -1,15 +1,13 @@
 #pragma once
 // The two chart panels of the main window: the pH chart (CWGraph1) and the
 // conductivity chart (CWGraph2). Feeds each chart from its timer, keeps the
-// Y range on its two knobs, pauses and resumes the feed, switches the pH
-// reading with cwbPh, sets the mouse mode from the mode selectors and writes
-// the cursor readout to status-bar panels 2 and 3.
+// Y range on its two knobs, pauses and resumes the feed, shows the pH switch
+// cwbPh (the RPM cycle acts on it), sets the mouse mode from the mode
+// selectors and writes the cursor readout to status-bar panels 2 and 3.
 
 #include "widgets/statusbar.h"
 
 #include <QObject>
-
-class QLabel;
 
 namespace corvale {
 
@@ -37,9 +35,6 @@ struct ChartPanelsView {
     Slide* CTDgraphMode;
     ToggleButton* cwCTDreset;
     ToggleButton* cwCTDplot;
-    // the pH read-outs, emptied when pH reading is switched off
-    QLabel* lblmV;
-    QLabel* lblpH;
     StationTimer* tmrPlot;
     StationTimer* tmrCTDplot;
 };
@@ -62,8 +57,8 @@ public:
     // Status-bar panels 2 and 3 for a move of cursor 1; cursor 2 is ignored.
     void ShowCursorReadout(StripChart& chart, int cursor, double x, double y);
 
-    // Turns cwbPh off as the operator would, so the pH module is no longer
-    // read and both pH labels are cleared. Used when the pH module fails.
+    // Shows the pH switch (cwbPh) off, as the operator would turn it, when
+    // the RPM cycle gave up on the pH module.
     void SwitchPhReadingOff();
 
     // While the line a chart plots is down (reconnect on), its ticks append
@@ -72,11 +67,14 @@ public:
     void setPhLineDown(bool down) { phDown_ = down; }
     void setCtdLineDown(bool down) { ctdDown_ = down; }
 
+signals:
+    // The operator, or SwitchPhReadingOff, turned the pH switch.
+    void phReadingSwitched(bool on);
+
 private:
     void wire();
     void appendPoint(StripChart& chart, double value);
     static void setScale(StripChart& chart, const Knob& lower, const Knob& upper);
-    void onPhToggle(bool on);
 
     ChartPanelsView v_;
     StationState& state_;

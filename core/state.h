@@ -13,7 +13,30 @@ inline QDateTime ZeroDate() {
     return QDateTime(QDate(1899, 12, 30), QTime(0, 0));
 }
 
+// One reading: its value and when it was read. A reading not taken in this
+// run has no time; its value (the 0 the station starts with, or a figure
+// worked out from one) is still shown and logged, but it is no measurement,
+// so the ship feed leaves it out.
+struct Reading {
+    double value = 0;
+    QDateTime at;
+
+    bool known() const { return at.isValid(); }
+    void set(double v, const QDateTime& when) {
+        value = v;
+        at = when;
+    }
+};
+
+// A motor current: the power worked out from its module's last reply, and
+// that reply as it came, which the log writes whole ("TIMEOUT", "?01" ...).
+struct CurrentReading {
+    Reading watts; // not known while the last reply carries no number
+    QString reply;
+};
+
 struct StationState {
+    // Whether the RPM cycle reads the pH module (the cwbPh switch).
     bool PhReadingEnabled = false;
 
     // Calibration in memory; the start step sets 4.5 and 2.5.
@@ -23,27 +46,24 @@ struct StationState {
     QDateTime CalDate = ZeroDate();
 
     // Readings: each keeps its last value when a later read fails.
-    double PhMilliVolts = 0;
+    Reading PhMilliVolts;
     double PhVolts = 0;
-    double PhValue = 0;
-    double CtdConductivity = 0;
-    double CtdTemperature = 0;
-    double CtdPressure = 0;
-    double CtdSalinity = 0;
-    // Whether each number above has been read at all in this run: the 0
-    // they start with is no measurement, so the ship feed leaves it out.
-    bool PhMilliVoltsKnown = false;
-    bool PhValueKnown = false;
-    bool CtdConductivityKnown = false;
-    bool CtdTemperatureKnown = false;
-    bool CtdPressureKnown = false;
-    bool CtdSalinityKnown = false;
-    bool PermitsKnown = false; // the end-stop lamps have been polled
-    QString ThrusterRpm;
-    QString WaveRpm;
-    QString ThrusterCurrentReply;
-    QString WaveCurrentReply;
-    QString ProfilerCurrentReply;
+    Reading PhValue; // known once worked out from millivolts that were read
+    Reading CtdConductivity;
+    Reading CtdTemperature;
+    Reading CtdPressure;
+    Reading CtdSalinity; // known once worked out from three read values
+    Reading ThrusterRpm;
+    Reading WaveRpm;
+    CurrentReading ThrusterCurrent;
+    CurrentReading WaveCurrent;
+    CurrentReading ProfilerCurrent;
+
+    // The profiler's end-stop permits from the last poll of the digital
+    // inputs (bit 0 up, bit 1 down); PermitsAt is invalid before the first.
+    bool UpPermitted = false;
+    bool DownPermitted = false;
+    QDateTime PermitsAt;
 
     // Full path of the chosen log file; kept for the whole run.
     QString LogFileName;

@@ -1,6 +1,7 @@
 #include "ctd/ctdpanel.h"
 
 #include "bus/portmap.h"
+#include "core/clock.h"
 #include "core/operator.h"
 #include "core/state.h"
 #include "widgets/togglebutton.h"
@@ -9,8 +10,11 @@
 
 namespace corvale {
 
-CtdPanel::CtdPanel(const CtdPanelView& view, SerialPort& port, Operator& op, StationState& state)
-    : v_(view), port_(port), op_(op), state_(state), stream_(state, [this] { showReadings(); }) {
+CtdPanel::CtdPanel(const CtdPanelView& view, SerialPort& port, Operator& op, StationState& state,
+                   Clock& clock)
+    : v_(view), port_(port), op_(op), state_(state),
+      stream_(
+          state, [&clock] { return clock.now(); }, [this] { showReadings(); }) {
     // The line raises an event per character and reads one at a time.
     port_.setReceiveThreshold(1);
     port_.setReadLength(1);

@@ -19,6 +19,7 @@ class QLabel;
 
 namespace corvale {
 
+class Clock;
 class Operator;
 class ToggleButton;
 struct StationState;
@@ -34,7 +35,9 @@ struct CtdPanelView {
 class CtdPanel : public QObject {
     Q_OBJECT
 public:
-    CtdPanel(const CtdPanelView& view, SerialPort& port, Operator& op, StationState& state);
+    // Each record's readings are stamped with the clock's time of arrival.
+    CtdPanel(const CtdPanelView& view, SerialPort& port, Operator& op, StationState& state,
+             Clock& clock);
 
     // The text shown to the operator when the CTD port does not open.
     static QString OpenFailureText(const SerialPort& port, SerialPort::OpenError error);

@@ -22,26 +22,26 @@ QString TrimBlanks(const QString& text) {
     return text.mid(first, last - first);
 }
 
-void SetRounded(const QString& field, int decimals, double& reading, bool& known) {
-    if (const auto v = WireTextToNumber(field)) {
-        reading = RoundHalfEven(*v, decimals);
-        known = true;
-    }
+void SetRounded(const QString& field, int decimals, Reading& reading, const QDateTime& at) {
+    if (const auto v = WireTextToNumber(field))
+        reading.set(RoundHalfEven(*v, decimals), at);
 }
 
 } // namespace
 
-bool ParseCtdRecord(const QString& line, StationState& s) {
+bool ParseCtdRecord(const QString& line, StationState& s, const QDateTime& at) {
     const QStringList fields = line.split(QLatin1Char(','));
     if (fields.size() != 3)
         return false;
-    SetRounded(fields[0], 3, s.CtdConductivity, s.CtdConductivityKnown);
-    SetRounded(fields[1], 3, s.CtdTemperature, s.CtdTemperatureKnown);
-    SetRounded(fields[2], 1, s.CtdPressure, s.CtdPressureKnown);
-    if (const auto salinity = ComputeSalinity(s.CtdConductivity, s.CtdTemperature, s.CtdPressure)) {
-        s.CtdSalinity = *salinity;
+    SetRounded(fields[0], 3, s.CtdConductivity, at);
+    SetRounded(fields[1], 3, s.CtdTemperature, at);
+    SetRounded(fields[2], 1, s.CtdPressure, at);
+    if (const auto salinity =
+            ComputeSalinity(s.CtdConductivity.value, s.CtdTemperature.value, s.CtdPressure.value)) {
         // Worked out from a start value that was never read, it is no reading.
-        s.CtdSalinityKnown = s.CtdConductivityKnown && s.CtdTemperatureKnown && s.CtdPressureKnown;
+        const bool known =
+            s.CtdConductivity.known() && s.CtdTemperature.known() && s.CtdPressure.known();
+        s.CtdSalinity.set(*salinity, known ? at : QDateTime());
     }
     return true;
 }
@@ -58,17 +58,19 @@ bool IsWellFormedCtdRecord(const QString& record) {
 }
 
 std::array<QString, 4> CtdLabelTexts(const StationState& s) {
-    return {NumberText(s.CtdConductivity), NumberText(s.CtdTemperature), NumberText(s.CtdPressure),
-            NumberText(s.CtdSalinity)};
+    return {NumberText(s.CtdConductivity.value), NumberText(s.CtdTemperature.value),
+            NumberText(s.CtdPressure.value), NumberText(s.CtdSalinity.value)};
 }
 
 CtdStream::CtdStream(RecordHandler onRecord) : onRecord_(std::move(onRecord)) {}
 
-CtdStream::CtdStream(StationState& state, std::function<void()> onApplied)
-    : onRecord_([&state, onApplied = std::move(onApplied)](const QString& record) {
-          if (ParseCtdRecord(record, state) && onApplied)
-              onApplied();
-      }) {}
+CtdStream::CtdStream(StationState& state, std::function<QDateTime()> now,
+                     std::function<void()> onApplied)
+    : onRecord_(
+          [&state, now = std::move(now), onApplied = std::move(onApplied)](const QString& record) {
+              if (ParseCtdRecord(record, state, now()) && onApplied)
+                  onApplied();
+          }) {}
 
 void CtdStream::feed(const QByteArray& chars) {
     for (const char byte : chars) {

@@ -5,6 +5,7 @@
 #include "archive/ctdline.h"
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QString>
 #include <array>
 #include <functional>
@@ -18,9 +19,9 @@ struct StationState;
 // keeps its reading; the salinity is recomputed from the readings as they
 // then stand and keeps its value when it cannot be computed. Fields are read
 // with a period; blanks, tabs and a carriage return around a number are
-// accepted. Returns true when the record had three fields, that is when the
-// four CTD labels are to be rewritten.
-bool ParseCtdRecord(const QString& line, StationState& s);
+// accepted. A reading taken is stamped `at`. Returns true when the record
+// had three fields, that is when the four CTD labels are to be rewritten.
+bool ParseCtdRecord(const QString& line, StationState& s, const QDateTime& at);
 
 // True when a record (blanks already trimmed) has three fields and each is a
 // number: ParseCtdRecord then takes all three.
@@ -50,9 +51,10 @@ public:
 
     // Hands every complete record to onRecord.
     explicit CtdStream(RecordHandler onRecord);
-    // Applies every complete record to `state`; calls onApplied (if given)
-    // after each record that changed the labels' content.
-    CtdStream(StationState& state, std::function<void()> onApplied);
+    // Applies every complete record to `state`, stamped with now(); calls
+    // onApplied (if given) after each record that changed the labels'
+    // content.
+    CtdStream(StationState& state, std::function<QDateTime()> now, std::function<void()> onApplied);
 
     void feed(const QByteArray& chars);
 

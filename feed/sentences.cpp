@@ -1,6 +1,5 @@
 #include "feed/sentences.h"
 
-#include "bus/readings.h"
 #include "core/state.h"
 #include "core/textnum.h"
 
@@ -183,32 +182,32 @@ QString CtdSentence(const QDateTime& time, double conductivity, double temperatu
 }
 
 QString CtdSentence(const QDateTime& time, const StationState& s) {
-    const double unknown = std::numeric_limits<double>::quiet_NaN();
-    return CtdSentence(time, s.CtdConductivityKnown ? s.CtdConductivity : unknown,
-                       s.CtdTemperatureKnown ? s.CtdTemperature : unknown,
-                       s.CtdPressureKnown ? s.CtdPressure : unknown,
-                       s.CtdSalinityKnown ? s.CtdSalinity : unknown);
+    const auto known = [](const Reading& r) {
+        return r.known() ? r.value : std::numeric_limits<double>::quiet_NaN();
+    };
+    return CtdSentence(time, known(s.CtdConductivity), known(s.CtdTemperature),
+                       known(s.CtdPressure), known(s.CtdSalinity));
 }
 
-BusCycleFigures BusCycleFrom(const StationState& s, std::optional<bool> upAllowed,
-                             std::optional<bool> downAllowed) {
+BusCycleFigures BusCycleFrom(const StationState& s) {
+    const auto known = [](const Reading& r) {
+        return r.known() ? std::optional<double>(r.value) : std::nullopt;
+    };
     BusCycleFigures r;
-    r.thrusterRpm = TextToNumber(s.ThrusterRpm);
-    r.waveRpm = TextToNumber(s.WaveRpm);
-    if (CurrentReplyHasNumber(s.ThrusterCurrentReply))
-        r.thrusterWatts = ThrusterWatts(s.ThrusterCurrentReply);
-    if (CurrentReplyHasNumber(s.WaveCurrentReply))
-        r.waveWatts = WaveWatts(s.WaveCurrentReply);
-    if (CurrentReplyHasNumber(s.ProfilerCurrentReply))
-        r.profilerWatts = ProfilerWatts(s.ProfilerCurrentReply);
+    r.thrusterRpm = known(s.ThrusterRpm);
+    r.waveRpm = known(s.WaveRpm);
+    r.thrusterWatts = known(s.ThrusterCurrent.watts);
+    r.waveWatts = known(s.WaveCurrent.watts);
+    r.profilerWatts = known(s.ProfilerCurrent.watts);
     if (s.PhReadingEnabled) {
-        if (s.PhMilliVoltsKnown)
-            r.phMilliVolts = s.PhMilliVolts;
-        if (s.PhValueKnown)
-            r.ph = s.PhValue;
+        r.phMilliVolts = known(s.PhMilliVolts);
+        r.ph = known(s.PhValue);
     }
-    r.upAllowed = upAllowed;
-    r.downAllowed = downAllowed;
+    // Permits never polled are no "stopped".
+    if (s.PermitsAt.isValid()) {
+        r.upAllowed = s.UpPermitted;
+        r.downAllowed = s.DownPermitted;
+    }
     return r;
 }
 

@@ -67,12 +67,10 @@ struct BusCycleFigures {
     std::optional<bool> upAllowed; // end-stop permits as last polled
     std::optional<bool> downAllowed;
 };
-// The readings as the station keeps them: speeds from their shown texts
-// (regional form), watts from the kept current replies (empty for a reply
-// without a number), pH only while pH reading is on and once it was read. The permits are the lamps
-// lblStatus(0) (up) and lblStatus(1) (down).
-BusCycleFigures BusCycleFrom(const StationState& s, std::optional<bool> upAllowed,
-                             std::optional<bool> downAllowed);
+// The readings as the station keeps them, each only once it was read: the
+// speeds, the watts (empty while the last current reply carried no number),
+// pH only while pH reading is on, and the end-stop permits of the last poll.
+BusCycleFigures BusCycleFrom(const StationState& s);
 // $CVBUS,time,thrusterRPM,waveRPM,thrusterW,waveW,profilerW,pHmV,pH,up,down
 // (permits 1 allowed, 0 stopped).
 QString BusSentence(const QDateTime& time, const BusCycleFigures& r);

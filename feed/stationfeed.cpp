@@ -3,13 +3,11 @@
 #include "core/clock.h"
 #include "core/state.h"
 #include "feed/shipfeed.h"
-#include "widgets/indicatorlamp.h"
 
 namespace corvale {
 
-StationFeed::StationFeed(ShipFeed& feed, const StationState& state, Clock& clock,
-                         const std::array<IndicatorLamp*, 2>& lamps)
-    : feed_(feed), state_(state), clock_(clock), lamps_(lamps) {}
+StationFeed::StationFeed(ShipFeed& feed, const StationState& state, Clock& clock)
+    : feed_(feed), state_(state), clock_(clock) {}
 
 void StationFeed::ctdRecord() {
     if (feed_.enabled())
@@ -17,13 +15,8 @@ void StationFeed::ctdRecord() {
 }
 
 void StationFeed::busCycle(const QDateTime& at) {
-    if (feed_.enabled()) {
-        // Lamps never polled are dark, which is no "stopped".
-        const auto permit = [this](int i) {
-            return state_.PermitsKnown ? std::optional<bool>(lamps_[i]->value()) : std::nullopt;
-        };
-        send(BusSentence(stamp(at), BusCycleFrom(state_, permit(0), permit(1))));
-    }
+    if (feed_.enabled())
+        send(BusSentence(stamp(at), BusCycleFrom(state_)));
 }
 
 void StationFeed::power(Actuator actuator, bool on, const QDateTime& at) {

@@ -6,22 +6,18 @@
 #include "feed/sentences.h"
 
 #include <QObject>
-#include <array>
 #include <functional>
 
 namespace corvale {
 
 class Clock;
-class IndicatorLamp;
 class ShipFeed;
 struct StationState;
 
 class StationFeed : public QObject {
     Q_OBJECT
 public:
-    // lamps: the end-stop permits, lblStatus(0) up and lblStatus(1) down.
-    StationFeed(ShipFeed& feed, const StationState& state, Clock& clock,
-                const std::array<IndicatorLamp*, 2>& lamps);
+    StationFeed(ShipFeed& feed, const StationState& state, Clock& clock);
 
     void ctdRecord();
     // Each stamped with the time its reply window closed.
@@ -50,7 +46,6 @@ private:
     ShipFeed& feed_;
     const StationState& state_;
     Clock& clock_;
-    std::array<IndicatorLamp*, 2> lamps_;
     std::function<QDateTime()> recordedNow_;
 };
 

@@ -17,10 +17,16 @@ using namespace corvale;
 
 namespace {
 
+const QDateTime kReadAt(QDate(2026, 12, 8), QTime(14, 7, 9));
+
 bool SameReadings(const StationState& a, const StationState& b) {
     auto same = [](double x, double y) { return std::memcmp(&x, &y, sizeof x) == 0; };
-    return same(a.CtdConductivity, b.CtdConductivity) && same(a.CtdTemperature, b.CtdTemperature) &&
-           same(a.CtdPressure, b.CtdPressure) && same(a.CtdSalinity, b.CtdSalinity);
+    auto sameReading = [&same](const Reading& x, const Reading& y) {
+        return same(x.value, y.value) && x.at == y.at;
+    };
+    return sameReading(a.CtdConductivity, b.CtdConductivity) &&
+           sameReading(a.CtdTemperature, b.CtdTemperature) &&
+           sameReading(a.CtdPressure, b.CtdPressure) && sameReading(a.CtdSalinity, b.CtdSalinity);
 }
 
 } // namespace
@@ -40,7 +46,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     int wholeApplied = 0;
     {
         CtdStream records([&](const QString& r) { wholeRecords << r; });
-        CtdStream applied(whole, [&] { ++wholeApplied; });
+        CtdStream applied(
+            whole, [] { return kReadAt; }, [&] { ++wholeApplied; });
         records.feed(stream);
         applied.feed(stream);
         FUZZ_CHECK(records.CtdLineBuffer().size() <= CtdStream::MaxLineLength, QString());
@@ -57,7 +64,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     int chunkedApplied = 0;
     {
         CtdStream records([&](const QString& r) { chunkedRecords << r; });
-        CtdStream applied(chunked, [&] { ++chunkedApplied; });
+        CtdStream applied(
+            chunked, [] { return kReadAt; }, [&] { ++chunkedApplied; });
         qsizetype at = 0;
         std::size_t i = 0;
         while (at < stream.size()) {

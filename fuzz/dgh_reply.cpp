@@ -19,8 +19,12 @@ using namespace corvale;
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const QByteArray received(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
     const QString reply = FrameReply(received);
-    FUZZ_CHECK(reply == QLatin1String("TIMEOUT") || reply.startsWith(QLatin1Char('*')) ||
+    FUZZ_CHECK(reply == kNoReplyText || reply.startsWith(QLatin1Char('*')) ||
                    reply.startsWith(QLatin1Char('?')),
+               reply);
+    const FramedReply framed = FrameReceived(received);
+    FUZZ_CHECK((ExchangeStatus(received, framed) == BusExchange::Status::Valid) ==
+                   IsValidReply(reply),
                reply);
     for (const QChar c : reply)
         FUZZ_CHECK(c.unicode() < 0x80, reply);
@@ -34,29 +38,28 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const QString speed = SpeedValueText(reply);
     FUZZ_CHECK(speed.size() <= 8, speed);
+    const QDateTime at(QDate(2026, 12, 8), QTime(14, 7, 9));
     StationState s;
-    if (const auto rpm = ThrusterRpmText(speed))
-        s.ThrusterRpm = *rpm;
-    if (const auto rpm = WaveRpmText(speed))
-        s.WaveRpm = *rpm;
-    for (const QString& rpm : {s.ThrusterRpm, s.WaveRpm}) {
-        if (!rpm.isEmpty())
-            FUZZ_CHECK(TextToNumber(rpm).has_value(), rpm);
-    }
+    if (const auto rpm = ThrusterRpmValue(speed))
+        s.ThrusterRpm.set(*rpm, at);
+    if (const auto rpm = WaveRpmValue(speed))
+        s.WaveRpm.set(*rpm, at);
+    for (const Reading& rpm : {s.ThrusterRpm, s.WaveRpm})
+        FUZZ_CHECK(std::isfinite(rpm.value), speed);
 
     if (const auto mv = WireTextToNumber(speed)) {
-        s.PhMilliVolts = *mv;
+        s.PhMilliVolts.set(*mv, at);
         if (const auto ph = PhFromMillivolts(*mv, 2.5, 4.5, 15.0)) {
             FUZZ_CHECK(std::isfinite(*ph), speed);
-            s.PhValue = *ph;
+            s.PhValue.set(*ph, at);
         }
     }
 
     for (const double w : {ThrusterWatts(reply), WaveWatts(reply), ProfilerWatts(reply)})
         FUZZ_CHECK(std::isfinite(w), reply);
 
-    s.ThrusterCurrentReply = reply;
-    s.WaveCurrentReply = QString::fromLatin1(received);
+    s.ThrusterCurrent.reply = reply;
+    s.WaveCurrent.reply = QString::fromLatin1(received);
     const QString record = LogRecordLine(s, QTime(23, 59, 59));
     FUZZ_CHECK(IsOneLine(record), record);
     return 0;

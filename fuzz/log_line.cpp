@@ -32,19 +32,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     QLocale::setDefault(locales[in.ConsumeIntegralInRange<int>(0, 3)]);
 
     StationState s;
-    s.ThrusterRpm = AnyText(in);
-    s.WaveRpm = AnyText(in);
-    s.ThrusterCurrentReply = AnyText(in);
-    s.WaveCurrentReply = AnyText(in);
-    s.ProfilerCurrentReply = AnyText(in);
+    // A reading may be known or not; the log writes its value either way,
+    // a speed only once one was read.
+    const QDateTime readAt(QDate(2026, 12, 8), QTime(14, 7, 9));
+    const auto reading = [&in, &readAt] {
+        return Reading{AnyDouble(in), in.ConsumeBool() ? readAt : QDateTime()};
+    };
+    s.ThrusterRpm = reading();
+    s.WaveRpm = reading();
+    s.ThrusterCurrent.reply = AnyText(in);
+    s.WaveCurrent.reply = AnyText(in);
+    s.ProfilerCurrent.reply = AnyText(in);
     s.CalSerialNum = AnyText(in);
     s.LogFileName = AnyText(in);
-    s.PhMilliVolts = AnyDouble(in);
-    s.PhValue = AnyDouble(in);
-    s.CtdTemperature = AnyDouble(in);
-    s.CtdConductivity = AnyDouble(in);
-    s.CtdPressure = AnyDouble(in);
-    s.CtdSalinity = AnyDouble(in);
+    s.PhMilliVolts = reading();
+    s.PhValue = reading();
+    s.CtdTemperature = reading();
+    s.CtdConductivity = reading();
+    s.CtdPressure = reading();
+    s.CtdSalinity = reading();
     s.CalSlope = AnyDouble(in);
     s.CalOffset = AnyDouble(in);
     const QDate date(in.ConsumeIntegralInRange<int>(-5000, 12000),

@@ -92,20 +92,28 @@ QStringList LogHeaderLines(const StationState& s, const QDate& today) {
     };
 }
 
+namespace {
+// A speed as its read-out shows it (regional form); empty before one was read.
+LogItem SpeedItem(const Reading& rpm) {
+    return TextItem(rpm.known() ? NumberText(rpm.value) : QString());
+}
+} // namespace
+
 QString LogRecordLine(const StationState& s, const QTime& now) {
     return LogLine({
         TextItem(FormatTimeHMS(now)),
-        NumberItem(s.PhMilliVolts),
-        NumberItem(s.PhValue),
-        TextItem(s.ThrusterRpm),
-        TextItem(s.WaveRpm),
-        NumberItem(s.CtdTemperature),
-        NumberItem(s.CtdConductivity),
-        NumberItem(s.CtdPressure),
-        NumberItem(s.CtdSalinity),
-        TextItem(s.ThrusterCurrentReply),
-        TextItem(s.WaveCurrentReply),
-        TextItem(s.ProfilerCurrentReply),
+        NumberItem(s.PhMilliVolts.value),
+        NumberItem(s.PhValue.value),
+        SpeedItem(s.ThrusterRpm),
+        SpeedItem(s.WaveRpm),
+        NumberItem(s.CtdTemperature.value),
+        NumberItem(s.CtdConductivity.value),
+        NumberItem(s.CtdPressure.value),
+        NumberItem(s.CtdSalinity.value),
+        // The current items are the replies themselves, as they came.
+        TextItem(s.ThrusterCurrent.reply),
+        TextItem(s.WaveCurrent.reply),
+        TextItem(s.ProfilerCurrent.reply),
     });
 }
 

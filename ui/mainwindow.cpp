@@ -112,14 +112,19 @@ void frmMain::wireControllers() {
     busPanel_ = std::make_unique<BusStatusPanel>(*bus_, StatusPanel(*StatusBar1, 4, icons));
     charts_ = std::make_unique<ChartPanels>(
         ChartPanelsView{CWGraph1, CWpHmin, CWpHmax, GraphMode, CWButton1, cwPlot, cwbPh, CWGraph2,
-                        CWKnobCTDmin, CWKnobCTDmax, CTDgraphMode, cwCTDreset, cwCTDplot, lblmV,
-                        lblpH, &tmrPlot, &tmrCTDplot},
+                        CWKnobCTDmin, CWKnobCTDmax, CTDgraphMode, cwCTDreset, cwCTDplot, &tmrPlot,
+                        &tmrCTDplot},
         state_, platform_.clock, StatusPanel(*StatusBar1, 2, icons),
         StatusPanel(*StatusBar1, 3, icons));
-    readings_ = std::make_unique<BusReadings>(
-        BusReadingsView{Label5, lblStatus, lblmV, lblpH, lblThrustRPM, lblWaveRPM, lblMtrCur,
-                        lblWaveCur, lblVPcur},
-        state_, *bus_, Timer1, tmrRPM, [this] { charts_->SwitchPhReadingOff(); });
+    readings_ =
+        std::make_unique<BusReadings>(BusReadingsView{Label5, lblStatus, lblmV, lblpH, lblThrustRPM,
+                                                      lblWaveRPM, lblMtrCur, lblWaveCur, lblVPcur},
+                                      state_, *bus_, Timer1, tmrRPM);
+    // The pH switch is shown by the chart panel and read by the RPM cycle.
+    connect(charts_.get(), &ChartPanels::phReadingSwitched, readings_.get(),
+            &BusReadings::SetPhReadingEnabled);
+    connect(readings_.get(), &BusReadings::phReadingSwitchedOff, charts_.get(),
+            &ChartPanels::SwitchPhReadingOff);
     thruster_ = std::make_unique<MotorPanel>(cwThrust, sldThruster, CWNumEdit1, *bus_,
                                              modules::kThrusterRelay, modules::kThrusterSpeedOut);
     wave_ = std::make_unique<MotorPanel>(cwWave, sldWave, CWNumEdit2, *bus_, modules::kWaveRelay,
@@ -128,7 +133,7 @@ void frmMain::wireControllers() {
     interlock_ = std::make_unique<LampInterlock>(lblStatus, CWButtonUp, CWButtonDwn, *profiler_);
     ctd_ = std::make_unique<CtdPanel>(
         CtdPanelView{cwCTDflag, lblConduct, lblTemp, lblPress, lblSalinity}, platform_.MSCommCTD,
-        sink_, state_);
+        sink_, state_, platform_.clock);
     logging_ = std::make_unique<LoggingControl>(LoggingView{mnuStart, mnuStop, &tmrlogger, this},
                                                 StatusPanel(*StatusBar1, 1, icons), state_,
                                                 platform_.clock, sink_);
@@ -141,7 +146,7 @@ void frmMain::wireControllers() {
     // The ship feed hears each reading as it is taken and each action.
     feed_ = std::make_unique<ShipFeed>();
     feed_->load();
-    stationFeed_ = std::make_unique<StationFeed>(*feed_, state_, platform_.clock, lblStatus);
+    stationFeed_ = std::make_unique<StationFeed>(*feed_, state_, platform_.clock);
     StationFeed* sf = stationFeed_.get();
     connect(ctd_.get(), &CtdPanel::recordApplied, sf, &StationFeed::ctdRecord);
     connect(readings_.get(), &BusReadings::cycleCompleted, sf, &StationFeed::busCycle);

@@ -26,26 +26,26 @@ TEST_F(Readings, ReadsEveryModuleInOrder) {
 }
 
 TEST_F(Readings, PhIsNotReadWhileSwitchedOff) {
-    s().PhValue = 6.5;
+    s().PhValue.value = 6.5;
     main->lblpH->setText(QStringLiteral("6.5"));
     Cycle();
     EXPECT_FALSE(TakeLines().contains(QStringLiteral("$ARD")));
-    EXPECT_EQ(s().PhValue, 6.5);
+    EXPECT_EQ(s().PhValue.value, 6.5);
     EXPECT_EQ(text(main->lblpH), QStringLiteral("6.5"));
 }
 
 TEST_F(Readings, ConvertsTheElectrodeVoltageToPh) {
     PhOn();
-    s().CtdTemperature = 20;
+    s().CtdTemperature.value = 20;
     Cycle();
-    EXPECT_EQ(s().PhMilliVolts, 123.45);
+    EXPECT_EQ(s().PhMilliVolts.value, 123.45);
     EXPECT_DOUBLE_EQ(s().PhVolts, 0.12345);
-    EXPECT_EQ(s().PhValue, -2.0796);
+    EXPECT_EQ(s().PhValue.value, -2.0796);
     EXPECT_EQ(text(main->lblmV), QStringLiteral("123.45"));
     EXPECT_EQ(text(main->lblpH), QStringLiteral("-2.0796"));
 
     bus.answer("$ARD", "*+00000.00\r");
-    s().CtdTemperature = 0; // no CTD record yet
+    s().CtdTemperature.value = 0; // no CTD record yet
     Cycle();
     EXPECT_EQ(text(main->lblmV), QStringLiteral("0"));
     EXPECT_EQ(text(main->lblpH), QStringLiteral("-3.2506"));
@@ -55,32 +55,32 @@ TEST_F(Readings, TheSignPositionAndCharactersPastTheValueAreNotRead) {
     PhOn();
     bus.answer("$ARD", "*-00123.4599\r");
     Cycle();
-    EXPECT_EQ(s().PhMilliVolts, 123.45);
+    EXPECT_EQ(s().PhMilliVolts.value, 123.45);
 }
 
 TEST_F(Readings, AnUnreadableVoltageKeepsTheLastButRecomputesThePh) {
     PhOn();
     Cycle(); // 123.45 mV at 0 C
-    const double before = s().PhValue;
+    const double before = s().PhValue.value;
     bus.answer("$ARD", "*+0012x.45\r");
-    s().CtdTemperature = 20;
+    s().CtdTemperature.value = 20;
     Cycle();
-    EXPECT_EQ(s().PhMilliVolts, 123.45);
-    EXPECT_NE(s().PhValue, before);
-    EXPECT_EQ(s().PhValue, -2.0796); // the new temperature with the kept voltage
+    EXPECT_EQ(s().PhMilliVolts.value, 123.45);
+    EXPECT_NE(s().PhValue.value, before);
+    EXPECT_EQ(s().PhValue.value, -2.0796); // the new temperature with the kept voltage
     EXPECT_TRUE(op.messages.isEmpty());
 }
 
 TEST_F(Readings, AConversionThatCannotBeMadeKeepsTheLastPh) {
     PhOn();
-    s().CtdTemperature = 20;
+    s().CtdTemperature.value = 20;
     Cycle();
     bus.answer("$ARD", "*+00200.00\r");
     for (auto [slope, temp] : {std::pair{0.0, 20.0}, std::pair{4.5, -273.15}}) {
         s().CalSlope = slope;
-        s().CtdTemperature = temp;
+        s().CtdTemperature.value = temp;
         Cycle();
-        EXPECT_EQ(s().PhValue, -2.0796);
+        EXPECT_EQ(s().PhValue.value, -2.0796);
         EXPECT_EQ(text(main->lblpH), QStringLiteral("-2.0796"));
         EXPECT_EQ(text(main->lblmV), QStringLiteral("200")); // the voltage is still shown
     }
@@ -93,14 +93,14 @@ TEST_F(Readings, AnEmptyPhValueChangesNothing) {
     main->lblmV->setText(QStringLiteral("000"));
     Cycle();
     EXPECT_EQ(text(main->lblmV), QStringLiteral("000"));
-    EXPECT_EQ(s().PhMilliVolts, 0);
+    EXPECT_EQ(s().PhMilliVolts.value, 0);
     EXPECT_TRUE(op.messages.isEmpty());
 }
 
 TEST_F(Readings, ASilentPhModuleSwitchesPhReadingOff) {
     PhOn();
     Cycle();
-    const double before = s().PhValue;
+    const double before = s().PhValue.value;
     Silent("$ARD");
     TakeLines();
     Cycle();
@@ -109,7 +109,7 @@ TEST_F(Readings, ASilentPhModuleSwitchesPhReadingOff) {
     EXPECT_FALSE(s().PhReadingEnabled);
     EXPECT_EQ(text(main->lblmV), QString());
     EXPECT_EQ(text(main->lblpH), QString());
-    EXPECT_EQ(s().PhValue, before); // the reading itself stays
+    EXPECT_EQ(s().PhValue.value, before); // the reading itself stays
     // The rest of the cycle goes on, and the pH module is left alone after.
     EXPECT_EQ(TakeLines(), (QStringList{"$ARD", "$1RD", "$4RD", "$5RD", "$6RD", "$7RD"}));
     Cycle();
@@ -119,9 +119,11 @@ TEST_F(Readings, ASilentPhModuleSwitchesPhReadingOff) {
 
 TEST_F(Readings, ShowsMotorSpeedsInRpm) {
     Cycle();
-    EXPECT_EQ(s().ThrusterRpm, QStringLiteral("1200"));
+    EXPECT_EQ(s().ThrusterRpm.value, 1200);
+    EXPECT_EQ(s().ThrusterRpm.at, clock.now().addMSecs(-4 * 35))
+        << "stamped when its reply window closed";
     EXPECT_EQ(text(main->lblThrustRPM), QStringLiteral("1200"));
-    EXPECT_EQ(s().WaveRpm, QStringLiteral("16.22"));
+    EXPECT_DOUBLE_EQ(s().WaveRpm.value, 16.22);
     EXPECT_EQ(text(main->lblWaveRPM), QStringLiteral("16.22"));
 
     bus.answer("$1RD", "*+90000.00\r");
@@ -131,17 +133,19 @@ TEST_F(Readings, ShowsMotorSpeedsInRpm) {
     EXPECT_EQ(text(main->lblWaveRPM), QStringLiteral("0"));
     bus.answer("$1RD", "*+90000.01\r");
     Cycle();
-    EXPECT_EQ(s().ThrusterRpm, QStringLiteral("0"));
+    EXPECT_EQ(s().ThrusterRpm.value, 0);
 }
 
 TEST_F(Readings, ShowsMotorPowersAndKeepsTheRawReplies) {
     Cycle();
     EXPECT_EQ(text(main->lblMtrCur), QStringLiteral("1.18"));
-    EXPECT_EQ(s().ThrusterCurrentReply, QStringLiteral("*+00012.34"));
+    EXPECT_EQ(s().ThrusterCurrent.reply, QStringLiteral("*+00012.34"));
+    EXPECT_DOUBLE_EQ(s().ThrusterCurrent.watts.value, 1.18);
+    EXPECT_EQ(s().ThrusterCurrent.watts.at, clock.now().addMSecs(-2 * 35));
     EXPECT_EQ(text(main->lblWaveCur), QStringLiteral("9.6"));
     EXPECT_EQ(text(main->lblVPcur), QStringLiteral("9.6"));
-    EXPECT_EQ(s().WaveCurrentReply, QStringLiteral("*+00100.00"));
-    EXPECT_EQ(s().ProfilerCurrentReply, QStringLiteral("*+00100.00"));
+    EXPECT_EQ(s().WaveCurrent.reply, QStringLiteral("*+00100.00"));
+    EXPECT_EQ(s().ProfilerCurrent.reply, QStringLiteral("*+00100.00"));
 }
 
 TEST_F(Readings, ASilentCurrentModuleReadsZeroWithoutAMessage) {
@@ -150,9 +154,12 @@ TEST_F(Readings, ASilentCurrentModuleReadsZeroWithoutAMessage) {
     bus.answer("$7RD", "?01\r");
     Cycle();
     EXPECT_EQ(text(main->lblMtrCur), QStringLiteral("0"));
-    EXPECT_EQ(s().ThrusterCurrentReply, QStringLiteral("TIMEOUT"));
+    EXPECT_EQ(s().ThrusterCurrent.reply, QStringLiteral("TIMEOUT"));
+    EXPECT_FALSE(s().ThrusterCurrent.watts.known()); // the 0 shown is no measurement
     EXPECT_EQ(text(main->lblVPcur), QStringLiteral("0"));
-    EXPECT_EQ(s().ProfilerCurrentReply, QStringLiteral("?01"));
+    EXPECT_EQ(s().ProfilerCurrent.reply, QStringLiteral("?01"));
+    EXPECT_FALSE(s().ProfilerCurrent.watts.known());
+    EXPECT_TRUE(s().WaveCurrent.watts.known());
     EXPECT_TRUE(op.messages.isEmpty());
 }
 
@@ -224,7 +231,7 @@ TEST_F(Readings, ACycleOnAClosedPortShowsEachMessageOnceAndStops) {
     EXPECT_FALSE(main->tmrRPM.isEnabled());
     EXPECT_FALSE(main->tmrRPM.isTicking());
     EXPECT_FALSE(s().PhReadingEnabled);
-    EXPECT_EQ(s().ThrusterCurrentReply, QString());
+    EXPECT_EQ(s().ThrusterCurrent.reply, QString());
 }
 
 TEST_F(Readings, NoBusTickRunsWhileAMessageIsOpen) {

@@ -203,8 +203,8 @@ TEST_F(BusSafetyTest, ALateReplyIsNeverTheNextModulesReading) {
     ASSERT_TRUE(main->tmrRPM.fire());
     settle();
     const StationState& s = main->state();
-    EXPECT_EQ(s.ThrusterCurrentReply, "TIMEOUT");
-    EXPECT_EQ(s.WaveCurrentReply, "TIMEOUT");
+    EXPECT_EQ(s.ThrusterCurrent.reply, "TIMEOUT");
+    EXPECT_EQ(s.WaveCurrent.reply, "TIMEOUT");
     EXPECT_NE(main->lblWaveCur->text(), "32.88");
     EXPECT_NE(main->lblMtrCur->text(), "32.88");
     const QString record = LogRecordLine(s, QTime(14, 7, 10));

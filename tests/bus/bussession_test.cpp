@@ -31,8 +31,7 @@ BusTask<> Throwing(ModuleOps& ops) {
 
 BusTask<> AlertThenRead(DghLink& link) {
     co_await link.Alert(QStringLiteral("first"));
-    link.SendCommand(QStringLiteral("$1RD\r"));
-    co_await link.ReadReply();
+    co_await link.Exchange(QStringLiteral("$1RD\r"));
     co_await link.Alert(QStringLiteral("second"));
 }
 
@@ -97,11 +96,11 @@ TEST_F(BusSessionTest, ReadersSeeWholeReadingsWhileTheBusWaits) {
     // During the wait the CTD line is read, a half record changes nothing,
     // and the chart is fed.
     ctd.deliver("52.5,18.");
-    EXPECT_EQ(main->state().CtdConductivity, 44);
-    EXPECT_EQ(main->state().CtdTemperature, 10);
+    EXPECT_EQ(main->state().CtdConductivity.value, 44);
+    EXPECT_EQ(main->state().CtdTemperature.value, 10);
     ctd.deliver("25,10.5\n");
-    EXPECT_EQ(main->state().CtdConductivity, 52.5);
-    EXPECT_EQ(main->state().CtdTemperature, 18.25);
+    EXPECT_EQ(main->state().CtdConductivity.value, 52.5);
+    EXPECT_EQ(main->state().CtdTemperature.value, 18.25);
     ASSERT_TRUE(main->tmrPlot.fire());
     EXPECT_EQ(main->CWGraph1->pointCount(), 1);
     EXPECT_TRUE(clock.waitPending()); // the bus was waiting all along

@@ -26,10 +26,14 @@ BusTask<> DelayTask(DghLink& link, float ms) {
 
 TEST_F(Bus, ReplyWithinTheWindowIsReturnedWithoutItsCarriageReturn) {
     port.queueReply("*+00012.34\r", 20);
-    link.SendCommand("$1RD\r");
     const std::int32_t before = clock.ticks();
-    EXPECT_EQ(RunTask(link.ReadReply(), clock), "*+00012.34");
+    const BusExchange x = RunTask(link.Exchange("$1RD\r"), clock);
+    EXPECT_EQ(x.reply, "*+00012.34");
+    EXPECT_EQ(x.status, BusExchange::Status::Valid);
+    EXPECT_EQ(x.received, "*+00012.34\r");
+    EXPECT_EQ(x.line, "$1RD\r");
     EXPECT_EQ(clock.ticks() - before, 35);
+    EXPECT_EQ(x.closedTick, clock.ticks());
     EXPECT_EQ(port.written, QList<QByteArray>{"$1RD\r"});
     EXPECT_EQ(port.readLength(), 1);
 }
@@ -37,22 +41,22 @@ TEST_F(Bus, ReplyWithinTheWindowIsReturnedWithoutItsCarriageReturn) {
 TEST_F(Bus, LateReplyTimesOutAndIsAnsweredToTheNextCommand) {
     // The whole reply arrives after the drain ...
     port.queueReply("*+00001.00\r", 50);
-    link.SendCommand("$1RD\r");
-    EXPECT_EQ(RunTask(link.ReadReply(), clock), "TIMEOUT");
+    const BusExchange late = RunTask(link.Exchange("$1RD\r"), clock);
+    EXPECT_EQ(late.status, BusExchange::Status::Timeout);
+    EXPECT_EQ(late.reply, "TIMEOUT"); // the text shown and logged for it
     // ... and the next command, also late, gets it as its answer.
     port.queueReply("*+00002.00\r", 50);
-    link.SendCommand("$4RD\r");
-    EXPECT_EQ(RunTask(link.ReadReply(), clock), "*+00001.00");
+    EXPECT_EQ(RunTask(link.Exchange("$4RD\r"), clock).reply, "*+00001.00");
 }
 
 TEST_F(Bus, TailOfALateReplyHoldsNoMarkerAndIsDropped) {
     port.queueReply("*+000", 10);
     port.arriveAt(clock.ticks() + 40, "12.34\r");
-    link.SendCommand("$1RD\r");
-    EXPECT_EQ(RunTask(link.ReadReply(), clock), "TIMEOUT");
+    const BusExchange cut = RunTask(link.Exchange("$1RD\r"), clock);
+    EXPECT_EQ(cut.status, BusExchange::Status::Invalid); // something, but no reply
+    EXPECT_EQ(cut.reply, "TIMEOUT");
     port.queueReply("*0003\r", 10);
-    link.SendCommand("$9DI\r");
-    EXPECT_EQ(RunTask(link.ReadReply(), clock), "*0003");
+    EXPECT_EQ(RunTask(link.Exchange("$9DI\r"), clock).reply, "*0003");
 }
 
 TEST_F(Bus, FramingRules) {
@@ -74,8 +78,9 @@ TEST_F(Bus, FramingRules) {
 
 TEST_F(Bus, ClosedPortReportsOnceAndReadsEmpty) {
     port.close();
-    link.SendCommand("$9DI\r");
-    EXPECT_EQ(RunTask(link.ReadReply(), clock), "");
+    const BusExchange x = RunTask(link.Exchange("$9DI\r"), clock);
+    EXPECT_EQ(x.status, BusExchange::Status::Closed);
+    EXPECT_EQ(x.reply, "");
     ASSERT_EQ(op.messages.size(), 1);
     EXPECT_EQ(op.messages[0].text, "Port Not open");
     EXPECT_EQ(op.messages[0].caption, "Port Failure");
@@ -115,11 +120,18 @@ TEST_F(Bus, ModuleOperationLines) {
 
 TEST_F(Bus, ReadDataReturnsTheReplyUnchanged) {
     port.queueReply("*+00001.23\r");
-    EXPECT_EQ(RunTask(modules.ReadData("5"), clock), "*+00001.23");
+    EXPECT_EQ(RunTask(modules.ReadData("5"), clock).reply, "*+00001.23");
     EXPECT_EQ(port.written.last(), "$5RD\r");
-    EXPECT_EQ(RunTask(modules.ReadData("5"), clock), "TIMEOUT");
+    const BusExchange missed = RunTask(modules.ReadData("5"), clock);
+    EXPECT_EQ(missed.status, BusExchange::Status::Timeout);
+    EXPECT_EQ(missed.reply, "TIMEOUT");
     port.queueReply("?05\r");
-    EXPECT_EQ(RunTask(modules.ReadData("5"), clock), "?05");
+    const BusExchange rejected = RunTask(modules.ReadData("5"), clock);
+    EXPECT_EQ(rejected.status, BusExchange::Status::Invalid);
+    EXPECT_EQ(rejected.reply, "?05");
+    port.queueReply("*0003\r");
+    EXPECT_EQ(RunTask(modules.ReadDigitalInputs("9"), clock).reply, "*0003");
+    EXPECT_EQ(port.written.last(), "$9DI\r");
 }
 
 TEST_F(Bus, InvalidRepliesToPositionCommandsAreReported) {

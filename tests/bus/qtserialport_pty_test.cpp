@@ -84,9 +84,9 @@ struct PtyPeer : ::testing::Test {
 
 TEST_F(PtyPeer, CommandArrivesAtThePeerByteForByte) {
     ASSERT_EQ(port.open(), SerialPort::OpenError::None) << port.errorText().toStdString();
-    link.SendCommand("$0AO+00250.00\r");
+    RunTask(link.Exchange("$0AO+00250.00\r"), clock);
     EXPECT_EQ(receiveLine(), "$0AO+00250.00\r"); // no line-end translation, no echo
-    link.SendCommand("$9DI\r");
+    RunTask(link.Exchange("$9DI\r"), clock);
     EXPECT_EQ(receiveLine(), "$9DI\r");
 }
 
@@ -97,8 +97,7 @@ TEST_F(PtyPeer, ReplyWithinTheWindowIsReturned) {
     for (int round = 0; round < 5; ++round) {
         answerNextLine("*+00012.34\r", 5);
         const auto sent = std::chrono::steady_clock::now();
-        link.SendCommand("$1RD\r");
-        const QString reply = RunTask(link.ReadReply(), clock);
+        const QString reply = RunTask(link.Exchange("$1RD\r"), clock).reply;
         const auto done = std::chrono::steady_clock::now();
         peer.join();
         EXPECT_GE(done - sent, std::chrono::milliseconds(35));
@@ -119,11 +118,10 @@ TEST_F(PtyPeer, LateReplyTimesOutAndIsMetByTheNextRead) {
     ASSERT_EQ(port.open(), SerialPort::OpenError::None);
     // Late by far more than the window, so that a slow drain still misses it.
     answerNextLine("*+00001.00\r", 300);
-    link.SendCommand("$1RD\r");
-    EXPECT_EQ(RunTask(link.ReadReply(), clock), "TIMEOUT");
+    EXPECT_EQ(RunTask(link.Exchange("$1RD\r"), clock).status, BusExchange::Status::Timeout);
     peer.join();
-    link.SendCommand("$4RD\r"); // the peer does not answer this one
-    EXPECT_EQ(RunTask(link.ReadReply(), clock), "*+00001.00");
+    // The peer does not answer this one.
+    EXPECT_EQ(RunTask(link.Exchange("$4RD\r"), clock).reply, "*+00001.00");
     EXPECT_EQ(receiveLine(), "$4RD\r");
 }
 
@@ -150,7 +148,7 @@ TEST_F(PtyPeer, PortAlreadyOpenedByAnotherPortIsInUse) {
     EXPECT_EQ(second.open(), SerialPort::OpenError::PortInUse) << second.errorText().toStdString();
     EXPECT_FALSE(second.isOpen());
     // The first one still works.
-    link.SendCommand("$9DI\r");
+    RunTask(link.Exchange("$9DI\r"), clock);
     EXPECT_EQ(receiveLine(), "$9DI\r");
     port.close();
     EXPECT_EQ(second.open(), SerialPort::OpenError::None);

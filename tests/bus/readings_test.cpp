@@ -1,4 +1,5 @@
 #include "bus/readings.h"
+#include "core/textnum.h"
 
 #include <QLocale>
 #include <gtest/gtest.h>
@@ -64,30 +65,31 @@ TEST(ReplyValueText, SkipsTheMarkerAndTheSignPosition) {
 }
 
 TEST(MotorSpeed, ConvertsFrequencyToRpm) {
-    EXPECT_EQ(ThrusterRpmText("00020.00"), QStringLiteral("1200"));
-    EXPECT_EQ(WaveRpmText("00020.00"), QStringLiteral("16.22"));
-    EXPECT_EQ(ThrusterRpmText("00000.01"), QStringLiteral("0.6"));
+    EXPECT_EQ(ThrusterRpmValue("00020.00"), 1200);
+    EXPECT_DOUBLE_EQ(WaveRpmValue("00020.00").value(), 16.22);
+    EXPECT_DOUBLE_EQ(ThrusterRpmValue("00000.01").value(), 0.6);
     // 0.125 Hz x 60 = 7.5; 1.85 Hz x 60 / 74 = 1.5 exactly.
-    EXPECT_EQ(WaveRpmText("00001.85"), QStringLiteral("1.5"));
+    EXPECT_EQ(WaveRpmValue("00001.85"), 1.5);
 }
 
 TEST(MotorSpeed, AFrequencyAbove90000CountsAsZero) {
-    EXPECT_EQ(ThrusterRpmText("90000.00"), QStringLiteral("5400000"));
-    EXPECT_EQ(ThrusterRpmText("90000.01"), QStringLiteral("0"));
-    EXPECT_EQ(WaveRpmText("99999.99"), QStringLiteral("0"));
+    EXPECT_EQ(ThrusterRpmValue("90000.00"), 5400000);
+    EXPECT_EQ(ThrusterRpmValue("90000.01"), 0);
+    EXPECT_EQ(WaveRpmValue("99999.99"), 0);
 }
 
 TEST(MotorSpeed, TextThatIsNotANumberGivesNoSpeed) {
-    EXPECT_FALSE(ThrusterRpmText("12x4.00"));
-    EXPECT_FALSE(WaveRpmText("MEOW"));
-    EXPECT_FALSE(ThrusterRpmText(""));
+    EXPECT_FALSE(ThrusterRpmValue("12x4.00"));
+    EXPECT_FALSE(WaveRpmValue("MEOW"));
+    EXPECT_FALSE(ThrusterRpmValue(""));
 }
 
-TEST(MotorSpeed, ShowsTheRegionalDecimalSeparator) {
+TEST(MotorSpeed, ShownInTheRegionalFormFromAReplyWithAPeriod) {
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-    const auto rpm = WaveRpmText("00020.00"); // the reply keeps its period
+    const auto rpm = WaveRpmValue("00020.00"); // the reply keeps its period
+    const QString shown = rpm ? NumberText(*rpm) : QString();
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-    EXPECT_EQ(rpm, QStringLiteral("16,22"));
+    EXPECT_EQ(shown, QStringLiteral("16,22"));
 }
 
 TEST(MotorPower, ConvertsCurrentRepliesToWatts) {

@@ -44,8 +44,8 @@ TEST_F(ChartPanelsTest, EachFeedTickAppendsTheTimeOfDayAndTheCurrentReading) {
     clock.setNow(QDateTime(QDate(2026, 12, 8), QTime(14, 3, 7)));
     // No reading yet: the pH chart plots 0.
     w.tmrPlot.fire();
-    w.state().PhValue = 7.25;
-    w.state().CtdConductivity = 52.123;
+    w.state().PhValue.value = 7.25;
+    w.state().CtdConductivity.value = 52.123;
     for (int i = 0; i < 2; ++i) {
         w.tmrCTDplot.fire();
         clock.advance(500);
@@ -67,7 +67,7 @@ TEST_F(ChartPanelsTest, EachFeedTickAppendsTheTimeOfDayAndTheCurrentReading) {
 TEST_F(ChartPanelsTest, PausingStopsTheFeedAndKeepsThePointsAlreadyPlotted) {
     auto& w = *main;
     w.cwCTDplot->setValue(true);
-    w.state().CtdConductivity = 40;
+    w.state().CtdConductivity.value = 40;
     w.tmrCTDplot.fire();
     w.tmrCTDplot.fire();
 
@@ -76,7 +76,7 @@ TEST_F(ChartPanelsTest, PausingStopsTheFeedAndKeepsThePointsAlreadyPlotted) {
     EXPECT_EQ(w.CWGraph2->pointCount(), 2);
 
     clock.advance(60000);
-    w.state().CtdConductivity = 41;
+    w.state().CtdConductivity.value = 41;
     w.cwCTDplot->setValue(true);
     w.tmrCTDplot.fire();
     ASSERT_EQ(w.CWGraph2->pointCount(), 3);
@@ -153,7 +153,7 @@ TEST_F(ChartPanelsTest, PhSwitchSetsTheReadingFlagAndOffClearsBothPhLabels) {
 
     w.lblmV->setText(QStringLiteral("123.45"));
     w.lblpH->setText(QStringLiteral("7.12"));
-    w.state().PhValue = 7.12;
+    w.state().PhValue.value = 7.12;
     w.cwPlot->setValue(true);
 
     w.cwbPh->setValue(false);

@@ -25,20 +25,21 @@ struct CtdStation : ::testing::Test, SimStation {
     // water gives, rounded as the station keeps them.
     void expectConsistentReadings() {
         const StationState& s = main->state();
-        EXPECT_EQ(main->lblConduct->text(), NumberText(s.CtdConductivity));
-        EXPECT_EQ(main->lblTemp->text(), NumberText(s.CtdTemperature));
-        EXPECT_EQ(main->lblPress->text(), NumberText(s.CtdPressure));
-        EXPECT_EQ(main->lblSalinity->text(), NumberText(s.CtdSalinity));
-        EXPECT_GE(s.CtdConductivity, 40);
-        EXPECT_LE(s.CtdConductivity, 56);
-        EXPECT_GE(s.CtdTemperature, 8);
-        EXPECT_LE(s.CtdTemperature, 20);
-        EXPECT_GT(s.CtdPressure, 9);
-        EXPECT_LT(s.CtdPressure, 11);
-        EXPECT_NEAR(s.CtdPressure * 10, std::round(s.CtdPressure * 10), 1e-9);
-        const auto salinity = ComputeSalinity(s.CtdConductivity, s.CtdTemperature, s.CtdPressure);
+        EXPECT_EQ(main->lblConduct->text(), NumberText(s.CtdConductivity.value));
+        EXPECT_EQ(main->lblTemp->text(), NumberText(s.CtdTemperature.value));
+        EXPECT_EQ(main->lblPress->text(), NumberText(s.CtdPressure.value));
+        EXPECT_EQ(main->lblSalinity->text(), NumberText(s.CtdSalinity.value));
+        EXPECT_GE(s.CtdConductivity.value, 40);
+        EXPECT_LE(s.CtdConductivity.value, 56);
+        EXPECT_GE(s.CtdTemperature.value, 8);
+        EXPECT_LE(s.CtdTemperature.value, 20);
+        EXPECT_GT(s.CtdPressure.value, 9);
+        EXPECT_LT(s.CtdPressure.value, 11);
+        EXPECT_NEAR(s.CtdPressure.value * 10, std::round(s.CtdPressure.value * 10), 1e-9);
+        const auto salinity =
+            ComputeSalinity(s.CtdConductivity.value, s.CtdTemperature.value, s.CtdPressure.value);
         ASSERT_TRUE(salinity.has_value());
-        EXPECT_DOUBLE_EQ(s.CtdSalinity, *salinity);
+        EXPECT_DOUBLE_EQ(s.CtdSalinity.value, *salinity);
     }
 };
 
@@ -70,7 +71,7 @@ TEST_F(CtdStation, LinesEndedByCarriageReturnAndLineFeedStillUpdatePressure) {
     startSim({QStringLiteral("--ctd-rate"), QStringLiteral("20"), QStringLiteral("--ctd-crlf")});
     main->cwCTDflag->click();
     ASSERT_TRUE(ctd->isOpen()) << op.texts().join(" | ").toStdString();
-    ASSERT_TRUE(WaitUntil([&] { return main->state().CtdPressure > 0; }));
+    ASSERT_TRUE(WaitUntil([&] { return main->state().CtdPressure.value > 0; }));
     expectConsistentReadings();
 }
 
@@ -89,7 +90,7 @@ TEST_F(CtdStation, AVanishedCtdLineIsReportedAndTheToggleGoesBackOff) {
     startSim({QStringLiteral("--ctd-rate"), QStringLiteral("20")});
     main->cwCTDflag->click();
     ASSERT_TRUE(ctd->isOpen()) << op.texts().join(" | ").toStdString();
-    ASSERT_TRUE(WaitUntil([&] { return main->state().CtdPressure > 0; }));
+    ASSERT_TRUE(WaitUntil([&] { return main->state().CtdPressure.value > 0; }));
     QString answer;
     ASSERT_TRUE(sim.control(QStringLiteral("close ctd"), &answer)) << answer.toStdString();
     ASSERT_TRUE(WaitUntil([&] { return !main->cwCTDflag->value(); }));

@@ -64,12 +64,12 @@ TEST_F(CtdPanelTest, ARecordFillsTheFourReadingsAndLabels) {
     ctd.deliver("52.123,18.5,10.04\n");
 
     const StationState& s = main->state();
-    EXPECT_DOUBLE_EQ(s.CtdConductivity, 52.123);
-    EXPECT_DOUBLE_EQ(s.CtdTemperature, 18.5);
-    EXPECT_DOUBLE_EQ(s.CtdPressure, 10);
+    EXPECT_DOUBLE_EQ(s.CtdConductivity.value, 52.123);
+    EXPECT_DOUBLE_EQ(s.CtdTemperature.value, 18.5);
+    EXPECT_DOUBLE_EQ(s.CtdPressure.value, 10);
     const auto salinity = ComputeSalinity(52.123, 18.5, 10);
     ASSERT_TRUE(salinity.has_value());
-    EXPECT_DOUBLE_EQ(s.CtdSalinity, *salinity);
+    EXPECT_DOUBLE_EQ(s.CtdSalinity.value, *salinity);
     EXPECT_EQ(labels(), QStringList({QStringLiteral("52.123"), QStringLiteral("18.5"),
                                      QStringLiteral("10"), NumberText(*salinity)}));
 
@@ -89,7 +89,7 @@ TEST_F(CtdPanelTest, OneReceiveEventTakesEveryWaitingCharacter) {
     EXPECT_EQ(labels().mid(0, 3),
               QStringList({QStringLiteral("44"), QStringLiteral("12"), QStringLiteral("5.2")}));
     ctd.deliver(".25,9.5,3\n");
-    EXPECT_DOUBLE_EQ(main->state().CtdConductivity, 50.25);
+    EXPECT_DOUBLE_EQ(main->state().CtdConductivity.value, 50.25);
 }
 
 TEST_F(CtdPanelTest, ARecordSplitAcrossDeliveriesIsJoined) {
@@ -97,8 +97,8 @@ TEST_F(CtdPanelTest, ARecordSplitAcrossDeliveriesIsJoined) {
     ctd.deliver("  44.0,12.");
     EXPECT_EQ(labels(), QStringList(4, QStringLiteral("0")));
     ctd.deliver("0,5.25  \n");
-    EXPECT_DOUBLE_EQ(main->state().CtdConductivity, 44);
-    EXPECT_DOUBLE_EQ(main->state().CtdPressure, 5.2);
+    EXPECT_DOUBLE_EQ(main->state().CtdConductivity.value, 44);
+    EXPECT_DOUBLE_EQ(main->state().CtdPressure.value, 5.2);
     EXPECT_EQ(main->lblPress->text(), QStringLiteral("5.2"));
 }
 
@@ -111,14 +111,14 @@ TEST_F(CtdPanelTest, ARecordCutBySwitchingOffIsJoinedAfterSwitchingOn) {
 
     switchOn();
     ctd.deliver("23,18.5,10.04\n");
-    EXPECT_DOUBLE_EQ(main->state().CtdConductivity, 52.123);
+    EXPECT_DOUBLE_EQ(main->state().CtdConductivity.value, 52.123);
     EXPECT_EQ(main->lblConduct->text(), QStringLiteral("52.123"));
 }
 
 TEST_F(CtdPanelTest, ALineEndedByCarriageReturnStillUpdatesPressure) {
     switchOn();
     ctd.deliver("44.0,12.0,5.3\r\n");
-    EXPECT_DOUBLE_EQ(main->state().CtdPressure, 5.3);
+    EXPECT_DOUBLE_EQ(main->state().CtdPressure.value, 5.3);
     EXPECT_EQ(main->lblPress->text(), QStringLiteral("5.3"));
 }
 
@@ -130,7 +130,7 @@ TEST_F(CtdPanelTest, MalformedRecordsLeaveTheLabelsAlone) {
     EXPECT_EQ(labels(), before);
     // A bad field keeps its reading; the rest of the record still counts.
     ctd.deliver("abc,12.0,5.0\n");
-    EXPECT_DOUBLE_EQ(main->state().CtdConductivity, 52.123);
+    EXPECT_DOUBLE_EQ(main->state().CtdConductivity.value, 52.123);
     EXPECT_EQ(main->lblTemp->text(), QStringLiteral("12"));
     EXPECT_EQ(main->lblPress->text(), QStringLiteral("5"));
     EXPECT_EQ(main->lblSalinity->text(), NumberText(*ComputeSalinity(52.123, 12, 5)));

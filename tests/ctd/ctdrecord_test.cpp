@@ -9,19 +9,21 @@ using namespace corvale;
 
 namespace {
 
+const QDateTime kAt(QDate(2026, 12, 8), QTime(14, 7, 9));
+
 void ExpectReadings(const StationState& s, double c, double t, double p) {
-    EXPECT_DOUBLE_EQ(s.CtdConductivity, c);
-    EXPECT_DOUBLE_EQ(s.CtdTemperature, t);
-    EXPECT_DOUBLE_EQ(s.CtdPressure, p);
-    EXPECT_EQ(s.CtdSalinity, ComputeSalinity(c, t, p).value());
+    EXPECT_DOUBLE_EQ(s.CtdConductivity.value, c);
+    EXPECT_DOUBLE_EQ(s.CtdTemperature.value, t);
+    EXPECT_DOUBLE_EQ(s.CtdPressure.value, p);
+    EXPECT_EQ(s.CtdSalinity.value, ComputeSalinity(c, t, p).value());
 }
 
 StationState Seeded() {
     StationState s;
-    s.CtdConductivity = 50;
-    s.CtdTemperature = 20;
-    s.CtdPressure = 10;
-    s.CtdSalinity = 36.714;
+    s.CtdConductivity.value = 50;
+    s.CtdTemperature.value = 20;
+    s.CtdPressure.value = 10;
+    s.CtdSalinity.value = 36.714;
     return s;
 }
 
@@ -29,11 +31,11 @@ StationState Seeded() {
 
 TEST(ParseCtdRecord, RoundsEachFieldAndComputesSalinityFromTheRoundedValues) {
     StationState s;
-    EXPECT_TRUE(ParseCtdRecord("52.123,18.5,10.04", s));
+    EXPECT_TRUE(ParseCtdRecord("52.123,18.5,10.04", s, kAt));
     ExpectReadings(s, 52.123, 18.5, 10);
     EXPECT_EQ(CtdLabelTexts(s), (std::array<QString, 4>{"52.123", "18.5", "10", "39.892"}));
 
-    EXPECT_TRUE(ParseCtdRecord("44.00049,12.0005,5.25", s));
+    EXPECT_TRUE(ParseCtdRecord("44.00049,12.0005,5.25", s, kAt));
     ExpectReadings(s, 44, 12, 5.2);
     EXPECT_EQ(CtdLabelTexts(s)[2], "5.2");
 }
@@ -41,38 +43,46 @@ TEST(ParseCtdRecord, RoundsEachFieldAndComputesSalinityFromTheRoundedValues) {
 TEST(ParseCtdRecord, OnlyExactlyThreeFieldsChangeAnything) {
     for (const char* line : {"44.0,12.0", "44.0,12.0,5.0,1", "", "44.0 12.0 5.0", ",,,"}) {
         StationState s = Seeded();
-        EXPECT_FALSE(ParseCtdRecord(line, s)) << line;
+        EXPECT_FALSE(ParseCtdRecord(line, s, kAt)) << line;
         ExpectReadings(s, 50, 20, 10);
     }
 }
 
 TEST(ParseCtdRecord, BadFieldKeepsItsReadingWhileSalinityIsRecomputed) {
     StationState s = Seeded();
-    EXPECT_TRUE(ParseCtdRecord("abc,12.0,5.0", s));
+    EXPECT_TRUE(ParseCtdRecord("abc,12.0,5.0", s, kAt));
     ExpectReadings(s, 50, 12, 5);
+    // Each reading taken carries the record's time; the one kept has none
+    // yet, and so the salinity worked out from it is no reading either.
+    EXPECT_FALSE(s.CtdConductivity.known());
+    EXPECT_EQ(s.CtdTemperature.at, kAt);
+    EXPECT_EQ(s.CtdPressure.at, kAt);
+    EXPECT_FALSE(s.CtdSalinity.known());
+    EXPECT_TRUE(ParseCtdRecord("50,12.0,5.0", s, kAt.addSecs(1)));
+    EXPECT_EQ(s.CtdSalinity.at, kAt.addSecs(1));
 
     // Empty fields count as fields and fail alone.
     s = Seeded();
-    EXPECT_TRUE(ParseCtdRecord(",,7.5", s));
+    EXPECT_TRUE(ParseCtdRecord(",,7.5", s, kAt));
     ExpectReadings(s, 50, 20, 7.5);
 
     // A regional comma is no decimal separator on the wire.
     s = Seeded();
-    EXPECT_TRUE(ParseCtdRecord("44.0,1e999,5;0", s));
+    EXPECT_TRUE(ParseCtdRecord("44.0,1e999,5;0", s, kAt));
     ExpectReadings(s, 44, 20, 10);
 }
 
 TEST(ParseCtdRecord, FailedSalinityKeepsThePreviousValue) {
     StationState s = Seeded();
-    EXPECT_TRUE(ParseCtdRecord("-3.5,12.0,5.0", s));
-    EXPECT_DOUBLE_EQ(s.CtdConductivity, -3.5);
-    EXPECT_DOUBLE_EQ(s.CtdTemperature, 12);
-    EXPECT_DOUBLE_EQ(s.CtdSalinity, 36.714);
+    EXPECT_TRUE(ParseCtdRecord("-3.5,12.0,5.0", s, kAt));
+    EXPECT_DOUBLE_EQ(s.CtdConductivity.value, -3.5);
+    EXPECT_DOUBLE_EQ(s.CtdTemperature.value, 12);
+    EXPECT_DOUBLE_EQ(s.CtdSalinity.value, 36.714);
 }
 
 TEST(ParseCtdRecord, AcceptsBlanksAndACarriageReturnAroundNumbers) {
     StationState s;
-    EXPECT_TRUE(ParseCtdRecord(" 44.0 ,\t12.0, 5.25\r", s));
+    EXPECT_TRUE(ParseCtdRecord(" 44.0 ,\t12.0, 5.25\r", s, kAt));
     ExpectReadings(s, 44, 12, 5.2);
 }
 
@@ -128,14 +138,15 @@ TEST(CtdStream, OverlongLineIsDroppedUpToItsLineFeedAndTheStreamGoesOn) {
 TEST(CtdStream, AppliesRecordsToTheStateAndSignalsLabelRewrites) {
     StationState s = Seeded();
     int rewrites = 0;
-    CtdStream stream(s, [&] { ++rewrites; });
+    CtdStream stream(
+        s, [] { return kAt; }, [&] { ++rewrites; });
     stream.feed("44.0,12.0\n44.0,12.0,5.25\r\n");
     EXPECT_EQ(rewrites, 1);
     ExpectReadings(s, 44, 12, 5.2);
     // A CR LF stream keeps pressure updating.
     stream.feed("44.0,12.0,7.5\r\n");
     EXPECT_EQ(rewrites, 2);
-    EXPECT_DOUBLE_EQ(s.CtdPressure, 7.5);
+    EXPECT_DOUBLE_EQ(s.CtdPressure.value, 7.5);
 }
 
 namespace {

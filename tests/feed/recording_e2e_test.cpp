@@ -27,24 +27,24 @@ using namespace corvale;
 
 namespace {
 
-struct Reading {
+struct CtdFigures {
     double c, t, p;
-    bool operator==(const Reading&) const = default;
+    bool operator==(const CtdFigures&) const = default;
 };
 
 // The readings of every record the station applied.
-std::shared_ptr<QList<Reading>> RecordReadings(SimStation& st) {
-    auto list = std::make_shared<QList<Reading>>();
+std::shared_ptr<QList<CtdFigures>> RecordReadings(SimStation& st) {
+    auto list = std::make_shared<QList<CtdFigures>>();
     QObject::connect(&st.main->ctdPanel(), &CtdPanel::recordApplied, st.main.get(), [list, &st] {
         const StationState& s = st.main->state();
-        list->append({s.CtdConductivity, s.CtdTemperature, s.CtdPressure});
+        list->append({s.CtdConductivity.value, s.CtdTemperature.value, s.CtdPressure.value});
     });
     return list;
 }
 
 // Runs the CTD at 24 records a second for `ms`, then stops it and waits
 // until the station has every record the simulator says it sent.
-int RunCtd(SimStation& st, const QList<Reading>& seen, int ms) {
+int RunCtd(SimStation& st, const QList<CtdFigures>& seen, int ms) {
     EXPECT_TRUE(st.sim.control(QStringLiteral("ctd-rate 24")));
     QTest::qWait(ms);
     EXPECT_TRUE(st.sim.control(QStringLiteral("ctd-rate 0")));
@@ -58,7 +58,7 @@ int RunCtd(SimStation& st, const QList<Reading>& seen, int ms) {
 TEST(RecordingOnTheSimulator, TheArchiveHoldsEveryRecordAndItsReplayGivesTheSameReadings) {
     QTemporaryDir dir;
     const QString log = dir.filePath(QStringLiteral("flume.csv"));
-    QList<Reading> live;
+    QList<CtdFigures> live;
     QList<ArchiveEvent> events;
     {
         SimStation st;
@@ -83,15 +83,16 @@ TEST(RecordingOnTheSimulator, TheArchiveHoldsEveryRecordAndItsReplayGivesTheSame
         events = ArchiveReader::readAll(RawArchivePath(log), &error);
         ASSERT_TRUE(error.isEmpty()) << error.toStdString();
     }
-    QList<Reading> archived;
+    QList<CtdFigures> archived;
     int busExchanges = 0;
     bool silentSeen = false;
     for (const ArchiveEvent& e : events) {
         if (e.source == ArchiveEvent::Source::Ctd) {
             // The readings the line gives, as the station takes them.
             StationState s;
-            ASSERT_TRUE(ParseCtdRecord(QString::fromLatin1(e.data), s)) << e.data.constData();
-            archived.append({s.CtdConductivity, s.CtdTemperature, s.CtdPressure});
+            ASSERT_TRUE(ParseCtdRecord(QString::fromLatin1(e.data), s, e.time))
+                << e.data.constData();
+            archived.append({s.CtdConductivity.value, s.CtdTemperature.value, s.CtdPressure.value});
         } else if (e.source == ArchiveEvent::Source::Dgh) {
             ++busExchanges;
             silentSeen |= e.command == "$5RD\r" && e.data.isEmpty();
@@ -145,7 +146,7 @@ TEST(RecordingOnTheSimulator, TheShipFeedCarriesEveryRecordEachCycleAndAMark) {
     ASSERT_TRUE(WaitUntil(
         [&] { return listener.sentences().filter(QStringLiteral("$CVMRK")).size() == 1; }));
 
-    QList<Reading> fed;
+    QList<CtdFigures> fed;
     int cycles = 0;
     for (const QString& s : listener.sentences()) {
         const auto fields = ParseSentence(s);

@@ -83,17 +83,16 @@ TEST_F(SentencesTest, NumbersAreTheStationsWireForm) {
 
 TEST_F(SentencesTest, BusReadingsComeFromTheStateAndAnUnknownReadingIsAnEmptyField) {
     StationState s;
-    s.ThrusterRpm = QStringLiteral("1234,5"); // shown in the regional form
-    s.WaveRpm = QStringLiteral("30");
-    s.ThrusterCurrentReply = QStringLiteral("*+01001.3");
-    s.WaveCurrentReply = QStringLiteral("?01");         // a rejection carries no current
-    s.ProfilerCurrentReply = QStringLiteral("TIMEOUT"); // nor does a bus fault
-    s.PhMilliVolts = -12.3;
-    s.PhMilliVoltsKnown = true;
-    s.PhValue = 8.0123;
-    s.PhValueKnown = true;
+    s.ThrusterRpm.set(1234.5, kBusAt);
+    s.WaveRpm.set(30, kBusAt);
+    s.ThrusterCurrent.watts.set(96.12, kBusAt);
+    s.WaveCurrent.watts.value = 0; // a reply without a number: shown as 0, no measurement
+    s.PhMilliVolts.set(-12.3, kBusAt);
+    s.PhValue.set(8.0123, kBusAt);
+    s.UpPermitted = true;
+    s.PermitsAt = kBusAt;
 
-    BusCycleFigures r = BusCycleFrom(s, true, std::nullopt);
+    BusCycleFigures r = BusCycleFrom(s);
     EXPECT_EQ(r.thrusterRpm, 1234.5);
     EXPECT_EQ(r.waveRpm, 30);
     EXPECT_EQ(r.thrusterWatts, 96.12);
@@ -102,26 +101,27 @@ TEST_F(SentencesTest, BusReadingsComeFromTheStateAndAnUnknownReadingIsAnEmptyFie
     EXPECT_FALSE(r.ph) << "no pH while pH reading is off";
     EXPECT_FALSE(r.phMilliVolts);
     EXPECT_EQ(r.upAllowed, true);
-    EXPECT_FALSE(r.downAllowed);
+    EXPECT_EQ(r.downAllowed, false);
 
     s.PhReadingEnabled = true;
-    s.ProfilerCurrentReply = QStringLiteral("*+00000.00"); // a real 0 W stays 0
-    r = BusCycleFrom(s, false, false);
-    EXPECT_EQ(BusSentence(kBusAt, r),
+    s.ProfilerCurrent.watts.set(0, kBusAt); // a real 0 W stays 0
+    s.UpPermitted = false;
+    EXPECT_EQ(BusSentence(kBusAt, BusCycleFrom(s)),
               SentenceFrom(QStringLiteral(
                   "CVBUS,2026-12-08T13:40:22.000,1234.5,30,96.12,,0,-12.3,8.0123,0,0")));
 
     // Nothing read yet: speeds, watts, pH and permits all empty, none 0.
     StationState fresh;
     fresh.PhReadingEnabled = true;
-    EXPECT_EQ(BusSentence(kBusAt, BusCycleFrom(fresh, std::nullopt, std::nullopt)),
+    EXPECT_EQ(BusSentence(kBusAt, BusCycleFrom(fresh)),
               SentenceFrom(QStringLiteral("CVBUS,2026-12-08T13:40:22.000,,,,,,,,,")));
 
     // A CTD field never read is empty; salinity needs all three.
-    fresh.CtdConductivity = 45.25;
-    fresh.CtdConductivityKnown = true;
+    fresh.CtdConductivity.set(45.25, kAt);
     EXPECT_TRUE(CtdSentence(kAt, fresh).contains(QStringLiteral(",45.25,,,*")));
-    EXPECT_TRUE(ParseCtdRecord(QStringLiteral("x,12.5,10"), fresh));
+    fresh.CtdTemperature.value = 3; // a start value worked on, never read
+    EXPECT_TRUE(CtdSentence(kAt, fresh).contains(QStringLiteral(",45.25,,,*")));
+    EXPECT_TRUE(ParseCtdRecord(QStringLiteral("x,12.5,10"), fresh, kAt));
     EXPECT_TRUE(CtdSentence(kAt, fresh).contains(QStringLiteral(",45.25,12.5,10,")));
 }
 

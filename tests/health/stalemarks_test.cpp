@@ -60,7 +60,7 @@ TEST_F(StaleMarksTest, BusClosedMarksEveryBusReadingStaleAndKeepsItsValue) {
     EXPECT_EQ(panel5(), QString::fromUtf8("Bus ok \u00b7 CTD no data"));
 
     const QStringList before = texts(busReadouts());
-    const double ph = main->state().PhValue;
+    const double ph = main->state().PhValue.value;
     const bool lamp0 = main->lblStatus[0]->value();
     clock.advance(12000);
     Poll(""); // the poll's module is silent: the bus closes

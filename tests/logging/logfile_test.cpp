@@ -125,8 +125,8 @@ TEST_F(LogFileTest, SerialNumberWithQuotationMarkIsWrittenUnchanged) {
 TEST_F(LogFileTest, CommaDecimalLocaleChangesHeaderValuesButNotRecordNumbers) {
     LocaleGuard german(QLocale(QLocale::German, QLocale::Germany));
     StationState s = StartState(path);
-    s.CtdConductivity = 52.123;
-    s.PhValue = 7.25;
+    s.CtdConductivity.value = 52.123;
+    s.PhValue.value = 7.25;
     ASSERT_TRUE(file.open(path, LogFile::Mode::Overwrite, &error));
     ASSERT_TRUE(WriteLogHeader(file, s, Today, &error));
     ASSERT_TRUE(WriteLogRecord(file, s, QTime(9, 30, 0), &error));
@@ -225,12 +225,12 @@ TEST_F(LogFileTest, ReplyWithALineEndInsideStaysOnTheRecordsOneLine) {
     const QString reply = FrameReply("?\rxy\r");
     ASSERT_EQ(reply, "?\rxy");
     StationState s = StartState(path);
-    s.ThrusterCurrentReply = reply;
-    s.WaveCurrentReply = "*+1\n2";
-    s.ThrusterRpm = "\r\n";
+    s.ThrusterCurrent.reply = reply;
+    s.WaveCurrent.reply = "*+1\n2";
+    s.ProfilerCurrent.reply = "\r\n";
     ASSERT_TRUE(file.open(path, LogFile::Mode::Overwrite, &error));
     ASSERT_TRUE(WriteLogRecord(file, s, QTime(14, 7, 9), &error));
-    EXPECT_FILE_BYTES(path, "\"14:7:9\",0,0,\"  \",\"\",0,0,0,0,\"? xy\",\"*+1 2\",\"\"\r\n");
+    EXPECT_FILE_BYTES(path, "\"14:7:9\",0,0,\"\",\"\",0,0,0,0,\"? xy\",\"*+1 2\",\"  \"\r\n");
 }
 
 // The store is a text file a user may edit: a line break in a stored text

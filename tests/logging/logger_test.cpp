@@ -219,8 +219,8 @@ TEST_F(LoggerTest, OverwriteWritesTheHeaderThenOneRecordPerTick) {
     EXPECT_EQ(lines[0], QByteArray("\"" + QByteArray(64, '=') + "\"\r"));
     EXPECT_EQ(lines[8], QByteArray("\"Log File: " + path.toLatin1() + "\"\r"));
 
-    main->state().PhMilliVolts = 123.45;
-    main->state().WaveCurrentReply = QStringLiteral("*+00001.20");
+    main->state().PhMilliVolts.value = 123.45;
+    main->state().WaveCurrent.reply = QStringLiteral("*+00001.20");
     EXPECT_TRUE(main->tmrlogger.fire());
     clock.advance(500);
     EXPECT_TRUE(main->tmrlogger.fire());

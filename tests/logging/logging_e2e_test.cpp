@@ -35,8 +35,8 @@ TEST(LoggingOnFlume, HalfSecondRecordsCarryLiveBusAndCtdReadings) {
     const StationState& s = main->state();
     ASSERT_TRUE(WaitUntil(
         [&] {
-            return s.CtdConductivity != 0 && s.PhMilliVolts != 0 &&
-                   !s.ProfilerCurrentReply.isEmpty() && !s.WaveRpm.isEmpty();
+            return s.CtdConductivity.value != 0 && s.PhMilliVolts.value != 0 &&
+                   !s.ProfilerCurrent.reply.isEmpty() && s.WaveRpm.known();
         },
         10000));
 

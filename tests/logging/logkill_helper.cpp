@@ -32,8 +32,9 @@ int Loop(const QString& path) {
         return 1;
     }
     for (long long record = 1;; ++record) {
-        state.PhMilliVolts = static_cast<double>(record);
-        state.ThrusterRpm = QStringLiteral("record %1 of a run that is killed").arg(record);
+        state.PhMilliVolts.value = static_cast<double>(record);
+        state.ThrusterCurrent.reply =
+            QStringLiteral("record %1 of a run that is killed").arg(record);
         if (!WriteLogRecord(file, state, QTime::currentTime(), &error)) {
             std::fprintf(stderr, "%s\n", qPrintable(error));
             return 1;
@@ -52,10 +53,10 @@ int Station(int argc, char** argv, const QString& path) {
     long long record = 0;
     QObject::connect(&main.tmrlogger, &StationTimer::ticked, [&] {
         ++record;
-        main.state().PhMilliVolts = static_cast<double>(record + 1);
+        main.state().PhMilliVolts.value = static_cast<double>(record + 1);
         Report(record);
     });
-    main.state().PhMilliVolts = 1;
+    main.state().PhMilliVolts.value = 1;
     op.fileAnswers.push_back(path);
     if (!StartLogging(main) || !op.messages.isEmpty()) {
         std::fprintf(stderr, "%s\n", qPrintable(op.texts().join(QStringLiteral(" | "))));

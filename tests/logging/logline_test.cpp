@@ -42,20 +42,25 @@ TEST(LogRecordLine, TimeWithoutLeadingZerosAndTheElevenReadings) {
     StationState s;
     EXPECT_EQ(LogRecordLine(s, QTime(0, 0, 0)), "\"0:0:0\",0,0,\"\",\"\",0,0,0,0,\"\",\"\",\"\"");
 
-    s.PhMilliVolts = -123.45;
-    s.PhValue = 7.0123;
-    s.ThrusterRpm = "1500";
-    s.WaveRpm = "42.5";
-    s.CtdTemperature = 18.5;
-    s.CtdConductivity = 52.123;
-    s.CtdPressure = 10;
-    s.CtdSalinity = 39.892;
-    s.ThrusterCurrentReply = "*+00012.50";
-    s.WaveCurrentReply = "TIMEOUT";
-    s.ProfilerCurrentReply = "?5";
+    s.PhMilliVolts.value = -123.45;
+    s.PhValue.value = 7.0123;
+    const QDateTime readAt(QDate(2026, 12, 8), QTime(14, 7, 8));
+    s.ThrusterRpm.set(1500, readAt);
+    s.WaveRpm.set(42.5, readAt);
+    s.CtdTemperature.value = 18.5;
+    s.CtdConductivity.value = 52.123;
+    s.CtdPressure.value = 10;
+    s.CtdSalinity.value = 39.892;
+    s.ThrusterCurrent.reply = "*+00012.50";
+    s.WaveCurrent.reply = "TIMEOUT";
+    s.ProfilerCurrent.reply = "?5";
     EXPECT_EQ(LogRecordLine(s, QTime(14, 7, 9)),
               "\"14:7:9\",-123.45,7.0123,\"1500\",\"42.5\",18.5,52.123,10,39.892,"
               "\"*+00012.50\",\"TIMEOUT\",\"?5\"");
+    // The speeds are written as their read-outs show them, in the regional
+    // form; the other readings with a period.
+    LocaleGuard german(QLocale(QLocale::German, QLocale::Germany));
+    EXPECT_TRUE(LogRecordLine(s, QTime(14, 7, 9)).contains("7.0123,\"1500\",\"42,5\",18.5,"));
 }
 
 TEST(LogHeaderLines, SavedCalibrationInRegionalForm) {

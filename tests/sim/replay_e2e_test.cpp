@@ -77,19 +77,18 @@ struct ReplayedSession : ::testing::Test {
 
     // Asks the bus, repeating a command that missed the reply window on a
     // loaded machine after its late reply has been drained.
-    QString ask(DghLink& link, QtSerialPort& port, const QByteArray& command) {
-        QString reply;
+    BusExchange ask(DghLink& link, QtSerialPort& port, const QByteArray& command) {
+        BusExchange x;
         for (int attempt = 0; attempt < 4; ++attempt) {
-            link.SendCommand(QString::fromLatin1(command));
-            reply = RunTask(link.ReadReply(), link.clock());
-            if (reply != QLatin1String("TIMEOUT"))
+            x = RunTask(link.Exchange(QString::fromLatin1(command)), link.clock());
+            if (x.status != BusExchange::Status::Timeout)
                 break;
             QTest::qWait(150);
             port.setReadLength(0);
             while (port.charactersWaiting() > 0)
                 port.read();
         }
-        return reply;
+        return x;
     }
 };
 
@@ -126,9 +125,9 @@ TEST_F(ReplayedSession, CtdLinesArriveInOrderAndTheBusAnswersAsRecorded) {
             QtSerialPort dgh(4, QStringLiteral("19200,n,8,1"));
             ASSERT_EQ(dgh.open(), SerialPort::OpenError::None);
             DghLink link(dgh, clock, op);
-            EXPECT_EQ(ask(link, dgh, "$1RD\r"), QStringLiteral("*+00012.34"));
-            EXPECT_EQ(ask(link, dgh, "$ARD\r"), QStringLiteral("TIMEOUT"));
-            EXPECT_TRUE(IsValidReply(ask(link, dgh, "$4RD\r")));
+            EXPECT_EQ(ask(link, dgh, "$1RD\r").reply, QStringLiteral("*+00012.34"));
+            EXPECT_EQ(ask(link, dgh, "$ARD\r").status, BusExchange::Status::Timeout);
+            EXPECT_TRUE(ask(link, dgh, "$4RD\r").valid());
         }
     }
     EXPECT_TRUE(askedMidSession);
@@ -140,7 +139,7 @@ TEST_F(ReplayedSession, CtdLinesArriveInOrderAndTheBusAnswersAsRecorded) {
     QtSerialPort dgh(4, QStringLiteral("19200,n,8,1"));
     ASSERT_EQ(dgh.open(), SerialPort::OpenError::None);
     DghLink link(dgh, clock, op);
-    EXPECT_EQ(ask(link, dgh, "$1RD\r"), QStringLiteral("*+00099.00"));
+    EXPECT_EQ(ask(link, dgh, "$1RD\r").reply, QStringLiteral("*+00099.00"));
 }
 
 namespace {
@@ -153,12 +152,12 @@ struct CtdReceiver {
     QList<QByteArray> lines;
     RawArchive* archive = nullptr;
     CtdStream stream{[this](const QString& record) {
-        if (ParseCtdRecord(record, state))
+        if (ParseCtdRecord(record, state, QDateTime::currentDateTime()))
             readings << QStringLiteral("%1 %2 %3 %4")
-                            .arg(state.CtdConductivity)
-                            .arg(state.CtdTemperature)
-                            .arg(state.CtdPressure)
-                            .arg(state.CtdSalinity);
+                            .arg(state.CtdConductivity.value)
+                            .arg(state.CtdTemperature.value)
+                            .arg(state.CtdPressure.value)
+                            .arg(state.CtdSalinity.value);
     }};
     CtdReceiver() {
         stream.setLineHandler([this](const QByteArray& line, CtdLineStatus status) {

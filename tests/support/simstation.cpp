@@ -57,7 +57,7 @@ qint64 SimCounter(SimProcess& sim, const char* key) {
 
 namespace {
 BusTask<> AskInputs(ModuleOps& modules, QString& reply) {
-    reply = co_await modules.ReadDigitalInputs(modules::kDigitalIo);
+    reply = (co_await modules.ReadDigitalInputs(modules::kDigitalIo)).reply;
 }
 } // namespace
 

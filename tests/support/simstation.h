@@ -7,7 +7,7 @@
 //   SimStation st;
 //   ASSERT_TRUE(st.start({"--ctd-rate", "20"})) << st.errorText();
 //   ASSERT_TRUE(st.openBus()) << st.messages();
-//   ASSERT_TRUE(WaitUntil([&] { return st.main->state().CtdPressure > 0; }));
+//   ASSERT_TRUE(WaitUntil([&] { return st.main->state().CtdPressure.value > 0; }));
 
 #include "bus/qtserialport.h"
 #include "core/clock.h"
