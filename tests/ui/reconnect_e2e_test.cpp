@@ -7,24 +7,20 @@
 #include "feed/frmfeed.h"
 #include "health/frmhealth.h"
 #include "health/linkhealth.h"
-#include "logging/frmlogbf2.h"
 #include "portdialog/frmfaults.h"
 #include "tests/support/feedlistener.h"
 #include "tests/support/simstation.h"
-#include "tests/support/toolbar.h"
 #include "ui/mainwindow.h"
 #include "widgets/statusbar.h"
 #include "widgets/stripchart.h"
 #include "widgets/togglebutton.h"
 
 #include <QCheckBox>
-#include <QComboBox>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QRegularExpression>
 #include <QSpinBox>
 #include <QTableWidget>
@@ -102,16 +98,8 @@ TEST(ReconnectOnFlume, UnpluggedLinesComeBackByThemselvesWithTheGapShownNeverFil
     // Logging every half second with the raw archive.
     QTemporaryDir logDir;
     const QString path = logDir.filePath(QStringLiteral("night.log"));
-    ClickToolbar(*main, "start");
-    auto* logger = main->findChild<frmLogBF2*>(QStringLiteral("frmLogBF2"));
-    ASSERT_NE(logger, nullptr);
-    logger->optDatafile[1]->click();
     op.fileAnswers.push_back(path);
-    logger->cmdSelect->click();
-    logger->optAppend[1]->click();
-    logger->chkRawArchive->setChecked(true);
-    logger->cmbInterval->setCurrentIndex(7);
-    logger->cmdExit->click();
+    ASSERT_TRUE(StartLogging(*main, true));
     ASSERT_EQ(main->tmrlogger.interval(), 500);
     int ticks = 0;
     QObject::connect(&main->tmrlogger, &StationTimer::ticked, [&] { ++ticks; });
