@@ -46,12 +46,7 @@ BusSession::~BusSession() {
     rpm_.setBusyCheck({});
     poll_.setHandler({});
     rpm_.setHandler({});
-    shutDown_ = true;
-    retry_.stop();
-    link_.stop();
-    queue_.clear();
-    safety_.clear();
-    held_ = {};
+    stopAll();
     // A job still running further up the stack (under a box) is let go, not
     // destroyed under its own feet; it ends where it stands when the box
     // closes.
@@ -335,15 +330,19 @@ void BusSession::setState(State state) {
     emit stateChanged(state);
 }
 
-void BusSession::shutdown() {
-    if (shutDown_)
-        return;
+void BusSession::stopAll() {
     shutDown_ = true;
     retry_.stop();
     link_.stop();
     queue_.clear();
     safety_.clear();
     held_ = {};
+}
+
+void BusSession::shutdown() {
+    if (shutDown_)
+        return;
+    stopAll();
     // A job suspended in its wait is dropped with its frames; one that is
     // running (under a box) ends when the box closes: the link lets it go
     // no further, and it is dropped when it hands control back.

@@ -133,6 +133,9 @@ private:
     };
     BusTask<> OpenJob(BusSettings settings);
     void setState(State state);
+    // Nothing more is sent, queued, retried or held: shutdown and the
+    // destructor share it.
+    void stopAll();
     void pump();
     void resume(std::coroutine_handle<> h);
     void afterRun();

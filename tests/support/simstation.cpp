@@ -27,8 +27,6 @@ bool SimStation::start(const QStringList& simArgs, bool throughLinks) {
     }
     store.mapPort(4, throughLinks ? links_.filePath(QStringLiteral("dgh")) : sim.dghDevice());
     store.mapPort(5, throughLinks ? links_.filePath(QStringLiteral("ctd")) : sim.ctdDevice());
-    dgh = std::make_unique<QtSerialPort>(4, QStringLiteral("19200,n,8,1"));
-    ctd = std::make_unique<QtSerialPort>(5, QStringLiteral("9600,n,8,1"));
     main = std::make_unique<frmMain>(
         Platform{*dgh, *ctd, clock, op, QStringLiteral(CORVALE_BINARY_DIR)});
     main->show();
