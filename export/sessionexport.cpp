@@ -177,10 +177,15 @@ QList<Quantity> LogQuantities(const Session& s) {
         const double v[] = {row.ph,           row.phMilliVolts,  row.thrusterRpm,
                             row.waveRpm,      row.thrusterWatts, row.waveWatts,
                             row.profilerWatts};
+        // Every one of them is read over the bus: a record written while the
+        // bus was down repeats what was read before the outage.
+        const bool busDown = s.down(QStringLiteral("DGH"), row.utcMs);
         for (int i = 0; i < q.size(); ++i) {
             q[i].values.push_back(v[i]);
             // A log record without a reading repeats nothing fresh.
-            q[i].flags.push_back(std::isnan(v[i]) ? QualityFlag::Stale : QualityFlag::Good);
+            q[i].flags.push_back(busDown            ? QualityFlag::Outage
+                                 : std::isnan(v[i]) ? QualityFlag::Stale
+                                                    : QualityFlag::Good);
         }
     }
     return q;

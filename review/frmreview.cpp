@@ -220,12 +220,17 @@ void frmReview::showSession() {
     plot_->setMarks(marks);
     QList<PlotSpan> spans;
     qint64 malformed = 0;
+    int outages = 0;
     for (const SessionSpan& span : s.spans) {
-        const bool damaged = span.kind == SessionSpan::Kind::Damaged;
-        if (!damaged)
+        QColor color(240, 170, 40, 70); // malformed CTD lines
+        if (span.kind == SessionSpan::Kind::Damaged)
+            color = QColor(130, 60, 170, 80);
+        else if (span.kind == SessionSpan::Kind::Outage) {
+            color = QColor(110, 110, 110, 70);
+            ++outages;
+        } else
             malformed += span.lines;
-        spans.append({span.fromMs / 1000.0, span.toMs / 1000.0,
-                      damaged ? QColor(130, 60, 170, 80) : QColor(240, 170, 40, 70)});
+        spans.append({span.fromMs / 1000.0, span.toMs / 1000.0, color});
     }
     plot_->setSpans(spans);
 
@@ -244,6 +249,8 @@ void frmReview::showSession() {
                                    : QStringLiteral("log %1: %2 records")
                                          .arg(QFileInfo(s.logPath).fileName())
                                          .arg(s.log.size()));
+    if (outages > 0)
+        status << QStringLiteral("%1 line outage%2").arg(outages).arg(outages == 1 ? "" : "s");
     QString text = status.join(QStringLiteral("; ")) + QLatin1Char('.');
     if (!s.damageReport.isEmpty())
         text += QLatin1Char(' ') + s.damageReport;

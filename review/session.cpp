@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QTimeZone>
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -99,7 +100,7 @@ void AddSpan(QList<SessionSpan>& spans, SessionSpan::Kind kind, qint64 from, qin
         spans.last().lines += lines;
         return;
     }
-    spans.append({kind, from, to, lines});
+    spans.append({kind, from, to, lines, {}});
 }
 
 // Items of a log line: quoted texts (which may hold commas) and bare items.
@@ -190,6 +191,13 @@ qint64 Session::lastMs() const {
     return last == std::numeric_limits<qint64>::min() ? 0 : last;
 }
 
+bool Session::down(const QString& line, qint64 utcMs) const {
+    return std::any_of(spans.cbegin(), spans.cend(), [&](const SessionSpan& span) {
+        return span.kind == SessionSpan::Kind::Outage && span.line == line &&
+               span.fromMs <= utcMs && utcMs <= span.toMs;
+    });
+}
+
 QString LogPathOfArchive(const QString& archivePath) {
     const QString suffix = QStringLiteral(".raw.csv");
     return archivePath.endsWith(suffix) ? archivePath.chopped(suffix.size()) : QString();
@@ -214,6 +222,7 @@ bool LoadSession(const QString& archivePath, const SessionOptions& options, Sess
                     malformedLines);
         malformedLines = 0;
     };
+    std::optional<qint64> dghDownAt, ctdDownAt; // when each line went down
     while (reader.next(e)) {
         ++session.events;
         if (reader.damaged() != damagedBefore) {
@@ -242,14 +251,31 @@ bool LoadSession(const QString& archivePath, const SessionOptions& options, Sess
             session.marks.append({e.utcMs, e.utcOffset, e.event.mark,
                                   QString::fromUtf8(e.event.data), session.ctd.size()});
             break;
+        case ArchiveEvent::Source::Link: {
+            // The gap shows as no rows, and its stretch is shaded.
+            const QByteArray& data = e.event.data;
+            const QString line = QString::fromLatin1(data.left(data.indexOf(',')));
+            auto& down = line == QLatin1String("CTD") ? ctdDownAt : dghDownAt;
+            if (e.event.command == "DOWN" && !down)
+                down = e.utcMs;
+            else if (e.event.command == "UP" && down) {
+                session.spans.append({SessionSpan::Kind::Outage, *down, e.utcMs, 0, line});
+                down.reset();
+            }
+            break;
+        }
         case ArchiveEvent::Source::Dgh:
-        case ArchiveEvent::Source::Link: // the gap shows as no rows
             break;
         }
         if (options.progress && (session.events & 0xffff) == 0 && reader.size() > 0)
             options.progress(double(reader.bytesRead()) / double(reader.size()));
     }
     endMalformed();
+    // A line still down when the archive ends was down to its end.
+    for (const auto& [line, down] :
+         {std::pair{QStringLiteral("DGH"), dghDownAt}, std::pair{QStringLiteral("CTD"), ctdDownAt}})
+        if (down)
+            session.spans.append({SessionSpan::Kind::Outage, *down, lastMs, 0, line});
     if (reader.damaged() != damagedBefore)
         AddSpan(session.spans, SessionSpan::Kind::Damaged, lastMs, lastMs,
                 reader.damaged() - damagedBefore);

@@ -49,13 +49,15 @@ struct SessionMark {
 };
 
 // A stretch to shade: damaged archive lines lie between two events, a run
-// of malformed CTD lines between its first and last.
+// of malformed CTD lines between its first and last, an outage between a
+// line's LINK DOWN and its LINK UP (or the session's end).
 struct SessionSpan {
-    enum class Kind { Malformed, Damaged };
+    enum class Kind { Malformed, Damaged, Outage };
     Kind kind = Kind::Malformed;
     qint64 fromMs = 0;
     qint64 toMs = 0;
     qint64 lines = 0;
+    QString line; // Outage: "DGH" or "CTD"
 };
 
 // The log header's facts, as written.
@@ -83,6 +85,8 @@ struct Session {
     QString zoneNote;
     qint64 firstMs() const;
     qint64 lastMs() const;
+    // Whether `line` ("DGH" or "CTD") was down at this instant.
+    bool down(const QString& line, qint64 utcMs) const;
 };
 
 struct SessionOptions {

@@ -47,6 +47,9 @@ struct RecordedSession : ::testing::Test {
                            "2026-12-08T14:07:09.125+01:00,CTD,OVERLONG,2222\n"
                            "2026-12-08T13:07:09.166Z,CTD,OK, -1,14.5,10.0\\r\n"
                            "2026-12-08T14:07:09.208,CTD,OK,45,12,5.25\n"
+                           "2026-12-08T23:59:58.000+01:00,LINK,DOWN,DGH,Port Not open\n"
+                           "2026-12-09T00:00:00.500+01:00,LINK,UP,DGH,$9DI answered\n"
+                           "2026-12-09T00:00:01.000+01:00,LINK,DOWN,CTD,lost\n"
                            "2026-12-08T14:07:09.250+01:00,CTD,OK,45");
         const QByteArray rule = '"' + QByteArray(64, '=') + "\"\r\n";
         QByteArray log = rule + "\"Corvale II Logging Program\",#2026-12-08#\r\n"
@@ -99,6 +102,10 @@ TEST_F(RecordedSession, EveryCtdLineIsOneRowAndDamageIsCountedNotTimed) {
     EXPECT_TRUE(std::isnan(s.log[0].waveWatts)); // TIMEOUT
     EXPECT_TRUE(std::isnan(s.log[1].thrusterRpm));
     EXPECT_EQ(s.header.calSerialNumber, QStringLiteral("SN-7"));
+    // The bus down across the first record; the CTD line down to the end.
+    EXPECT_TRUE(s.down(QStringLiteral("DGH"), s.log[0].utcMs));
+    EXPECT_FALSE(s.down(QStringLiteral("DGH"), s.log[1].utcMs));
+    EXPECT_TRUE(s.down(QStringLiteral("CTD"), Utc(23, 0, 1, 0)));
 
     QString refusal;
     WriteFile(dir.filePath(QStringLiteral("notes.txt")), "dear diary\n");
@@ -168,6 +175,10 @@ TEST_F(RecordedSession, NetcdfReadsBackWithTheSameTimesValuesFlagsAndMarks) {
     double ph[2] = {};
     ASSERT_EQ(nc_get_var_double(nc, var("ph"), ph), NC_NOERR);
     EXPECT_EQ(ph[1], 8.01);
+    signed char phFlags[2] = {};
+    ASSERT_EQ(nc_get_var_schar(nc, var("ph_qc"), phFlags), NC_NOERR);
+    EXPECT_EQ(phFlags[0], static_cast<signed char>(QualityFlag::Outage));
+    EXPECT_EQ(phFlags[1], static_cast<signed char>(QualityFlag::Good));
     nc_close(nc);
 }
 
