@@ -230,7 +230,8 @@ void frmReview::showSession() {
             ++outages;
         } else
             malformed += span.lines;
-        spans.append({span.fromMs / 1000.0, span.toMs / 1000.0, color});
+        spans.append({span.fromMs / 1000.0, span.toMs / 1000.0, color,
+                      span.kind == SessionSpan::Kind::Outage});
     }
     plot_->setSpans(spans);
 

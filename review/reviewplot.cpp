@@ -274,6 +274,21 @@ void ReviewPlot::onRangeChanged(const QCPRange& range) {
     emit viewChanged(range.lower, range.upper);
 }
 
+void ReviewPlot::breakAcrossGaps(QVector<QCPGraphData>& points) const {
+    // Two neighbours with a whole outage between them are not joined: a NaN
+    // between them breaks the line, as the station's charts do.
+    for (const PlotSpan& span : spans_) {
+        if (!span.gap)
+            continue;
+        const auto after =
+            std::lower_bound(points.begin(), points.end(), span.to,
+                             [](const QCPGraphData& d, double x) { return d.key < x; });
+        if (after == points.begin() || after == points.end() || (after - 1)->key > span.from)
+            continue;
+        points.insert(after, QCPGraphData((span.from + span.to) / 2, qQNaN()));
+    }
+}
+
 void ReviewPlot::refresh() {
     drawnPoints_ = 0;
     QVector<QCPGraphData> points;
@@ -282,6 +297,7 @@ void ReviewPlot::refresh() {
         const int columns = std::max(1, p.rect->width());
         for (Series* s : p.series) {
             s->levels.visible(from, to, columns, points);
+            breakAcrossGaps(points);
             drawnPoints_ += points.size();
             s->graph->data()->set(points, true);
         }

@@ -45,6 +45,8 @@ struct PlotMark {
 struct PlotSpan {
     double from = 0, to = 0;
     QColor color;
+    // A line was down: no series draws its line across the whole span.
+    bool gap = false;
 };
 
 class ReviewPlot : public QCustomPlot {
@@ -81,6 +83,7 @@ public:
     int drawnPoints() const { return drawnPoints_; }
     // Re-decimates for the current view now (it is done before each replot).
     void refresh();
+    void breakAcrossGaps(QVector<QCPGraphData>& points) const;
 
 signals:
     void viewChanged(double from, double to);

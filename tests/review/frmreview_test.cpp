@@ -16,6 +16,8 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 using namespace corvale;
 
 namespace {
@@ -147,6 +149,31 @@ TEST_F(ReviewTest, ADamagedArchiveOpensWithWhatIsWholeAndSaysWhereItSkipped) {
     EXPECT_EQ(error.count(QLatin1Char('.')), 1 + error.count(QStringLiteral(".csv")))
         << error.toStdString(); // one sentence
     EXPECT_TRUE(error.contains(QStringLiteral("is not a raw archive")));
+}
+
+TEST_F(ReviewTest, AnOutageIsShadedAndNoLineIsDrawnAcrossIt) {
+    // The CTD line down from 14:00:10 to 14:00:20: no record between.
+    QByteArray bytes;
+    for (const QByteArray& line : MinuteArchive().split('\n')) {
+        if (line.startsWith("2026-12-08T14:00:1"))
+            continue;
+        if (line.startsWith("2026-12-08T14:00:20.000+01:00,CTD"))
+            bytes += "2026-12-08T14:00:10.000+01:00,LINK,DOWN,CTD,The CTD port COM5 was lost\n"
+                     "2026-12-08T14:00:20.000+01:00,LINK,UP,CTD,COM5\n";
+        if (!line.isEmpty())
+            bytes += line + '\n';
+    }
+    ASSERT_TRUE(review->open(write(bytes)));
+    EXPECT_TRUE(status().contains(QStringLiteral("1 line outage"))) << status().toStdString();
+    EXPECT_TRUE(review->session().down(QStringLiteral("CTD"), kStartMs + 15000));
+    review->plot()->setView(kStartMs / 1000.0 + 8, kStartMs / 1000.0 + 22);
+    review->plot()->replot();
+    const auto* data = review->plot()->graph(0)->data().data();
+    bool broken = false;
+    for (auto it = data->constBegin(); it != data->constEnd(); ++it)
+        broken = broken || (std::isnan(it->value) && it->key > kStartMs / 1000.0 + 10 &&
+                            it->key < kStartMs / 1000.0 + 20);
+    EXPECT_TRUE(broken) << "the conductivity line is drawn across the outage";
 }
 
 TEST_F(StationTest, ReviewSessionFollowsTheLoggingItemsAndOpensAWindowWithoutAPort) {
