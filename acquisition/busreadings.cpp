@@ -36,13 +36,14 @@ BusTask<> BusReadings::PollDigitalInputs() {
         const auto v = WireTextToNumber(fields.value(j));
         permitted[j] = v && *v == 1;
     }
-    // Kept before the lamps are set: the interlock a lamp change runs may
-    // send the profiler's STOP, and the permits must already stand then.
-    state_.UpPermitted = permitted[0];
-    state_.DownPermitted = permitted[1];
+    // Each permit is kept just before its lamp shows it: a lamp's change
+    // runs the interlock, which judges from the permits as they stand.
     state_.PermitsAt = x.closedAt;
-    for (int j = 0; j < 2; ++j)
+    bool* const permits[] = {&state_.UpPermitted, &state_.DownPermitted};
+    for (int j = 0; j < 2; ++j) {
+        *permits[j] = permitted[j];
         v_.lblStatus[j]->setValue(permitted[j]);
+    }
 }
 
 BusTask<> BusReadings::RpmCycle() {

@@ -1,29 +1,30 @@
 #include "actuators/interlock.h"
 
 #include "actuators/profiler.h"
+#include "core/state.h"
 #include "widgets/indicatorlamp.h"
 #include "widgets/togglebutton.h"
 
 namespace corvale {
 
-LampInterlock::LampInterlock(const std::array<IndicatorLamp*, 2>& lamps, ToggleButton* up,
-                             ToggleButton* down, ProfilerControl& profiler)
-    : lamps_(lamps), up_(up), down_(down), profiler_(profiler) {
-    for (IndicatorLamp* lamp : lamps_)
+LampInterlock::LampInterlock(const std::array<IndicatorLamp*, 2>& lamps, const StationState& state,
+                             ToggleButton* up, ToggleButton* down, ProfilerControl& profiler)
+    : state_(state), up_(up), down_(down), profiler_(profiler) {
+    for (IndicatorLamp* lamp : lamps)
         connect(lamp, &IndicatorLamp::valueChanged, this, &LampInterlock::LampChanged);
 }
 
 void LampInterlock::LampChanged() {
-    Gate(lamps_[0], up_);
-    Gate(lamps_[1], down_);
-    // Stopping the down drive frees the up direction; with its lamp off it
+    Gate(state_.UpPermitted, up_);
+    Gate(state_.DownPermitted, down_);
+    // Stopping the down drive frees the up direction; without its permit it
     // must stay locked, or the carriage could be driven past the end stop.
-    if (!lamps_[0]->value())
+    if (!state_.UpPermitted)
         up_->setEnabled(false);
 }
 
-void LampInterlock::Gate(const IndicatorLamp* lamp, ToggleButton* direction) {
-    if (lamp->value()) {
+void LampInterlock::Gate(bool permitted, ToggleButton* direction) {
+    if (permitted) {
         direction->setEnabled(true);
         return;
     }

@@ -130,7 +130,8 @@ void frmMain::wireControllers() {
     wave_ = std::make_unique<MotorPanel>(cwWave, sldWave, CWNumEdit2, *bus_, modules::kWaveRelay,
                                          modules::kWaveSpeedOut);
     profiler_ = std::make_unique<ProfilerControl>(cwVP, CWButtonUp, CWButtonDwn, *bus_);
-    interlock_ = std::make_unique<LampInterlock>(lblStatus, CWButtonUp, CWButtonDwn, *profiler_);
+    interlock_ =
+        std::make_unique<LampInterlock>(lblStatus, state_, CWButtonUp, CWButtonDwn, *profiler_);
     ctd_ = std::make_unique<CtdPanel>(
         CtdPanelView{cwCTDflag, lblConduct, lblTemp, lblPress, lblSalinity}, platform_.MSCommCTD,
         sink_, state_, platform_.clock);
