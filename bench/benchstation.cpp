@@ -5,6 +5,7 @@
 #include "ui/mainwindow.h"
 #include "widgets/togglebutton.h"
 
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTimer>
 #include <chrono>
@@ -15,6 +16,24 @@ void WaitMs(qint64 ms) {
     QEventLoop loop;
     QTimer::singleShot(std::chrono::milliseconds(ms), Qt::PreciseTimer, &loop, &QEventLoop::quit);
     loop.exec();
+}
+
+double ProbeStalls(qint64 ms, const std::function<void(double gapMs)>& gap) {
+    QElapsedTimer wall;
+    qint64 last = 0;
+    QTimer probe;
+    probe.setTimerType(Qt::PreciseTimer);
+    probe.setInterval(5);
+    QObject::connect(&probe, &QTimer::timeout, [&] {
+        const qint64 now = wall.nsecsElapsed();
+        gap((now - last) / 1e6);
+        last = now;
+    });
+    wall.start();
+    probe.start();
+    WaitMs(ms);
+    probe.stop();
+    return wall.nsecsElapsed() / 1e9;
 }
 
 BenchStation::BenchStation() = default;

@@ -15,6 +15,7 @@
 #include <QTemporaryDir>
 #include <cstdio>
 #include <ctime>
+#include <functional>
 #include <memory>
 
 class QEvent;
@@ -72,6 +73,11 @@ inline double ThreadCpuSeconds() {
 // Runs the event loop for `ms` as the station's own loop runs: unlike
 // QTest::qWait, which sleeps 10 ms between turns and so delays every timer.
 void WaitMs(qint64 ms);
+
+// Runs the event loop for `ms` with a 5 ms precise timer and hands each gap
+// between its ticks (in ms) to `gap`: a gap well past 5 ms is a stall in
+// which nothing could paint. Returns the seconds it ran.
+double ProbeStalls(qint64 ms, const std::function<void(double gapMs)>& gap);
 
 struct FullLoadOptions {
     QString logName = QStringLiteral("bench.csv");

@@ -251,26 +251,14 @@ Figures Measure(int seconds) {
     WaitMs(1500); // settle: first paint, first cycles
 
     // 1. Stalls.
-    QElapsedTimer wall;
-    qint64 last = 0;
-    QTimer probe;
-    probe.setTimerType(Qt::PreciseTimer);
-    probe.setInterval(5);
-    QObject::connect(&probe, &QTimer::timeout, [&] {
-        const qint64 now = wall.nsecsElapsed();
-        const double stallMs = std::max(0.0, (now - last) / 1e6 - 5);
-        last = now;
+    f.probeSeconds = ProbeStalls(seconds * 1000LL, [&](double gapMs) {
+        const double stallMs = std::max(0.0, gapMs - 5);
         if (stallMs > 16) {
             ++f.stallsOver16;
             f.frozenSeconds += stallMs / 1000;
         }
         f.worstStallMs = std::max(f.worstStallMs, stallMs);
     });
-    wall.start();
-    probe.start();
-    WaitMs(seconds * 1000LL);
-    probe.stop();
-    f.probeSeconds = wall.nsecsElapsed() / 1e9;
 
     // 2. CPU, nothing of the benchmark running.
     QElapsedTimer cpuWall;

@@ -82,15 +82,7 @@ template <class C> Figures Run(LatenessClock<C>& clock, int seconds) {
     WaitMs(1500); // settle: first paint, first cycles
     clock.lateMs.clear();
 
-    QElapsedTimer wall;
-    qint64 last = 0;
-    QTimer probe;
-    probe.setTimerType(Qt::PreciseTimer);
-    probe.setInterval(5);
-    QObject::connect(&probe, &QTimer::timeout, [&] {
-        const qint64 now = wall.nsecsElapsed();
-        const double gapMs = (now - last) / 1e6;
-        last = now;
+    f.wallSeconds = ProbeStalls(seconds * 1000LL, [&](double gapMs) {
         ++f.probes;
         // A gap longer than a frame past the probe's own interval: no
         // paint could happen in it.
@@ -100,12 +92,6 @@ template <class C> Figures Run(LatenessClock<C>& clock, int seconds) {
             ++f.stallsOver50;
         f.worstStallMs = std::max(f.worstStallMs, gapMs);
     });
-    wall.start();
-    probe.start();
-    while (wall.elapsed() < seconds * 1000LL)
-        WaitMs(100);
-    probe.stop();
-    f.wallSeconds = wall.nsecsElapsed() / 1e9;
     // The CPU share is taken over a second stretch without the probe, whose
     // own 200 wake-ups a second would count against the station.
     QElapsedTimer cpuWall;

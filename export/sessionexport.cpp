@@ -173,13 +173,14 @@ QList<Quantity> LogQuantities(const Session& s) {
         {"wave_generator_power", "W", nullptr, "wave generator power", {}, {}},
         {"profiler_power", "W", nullptr, "vertical profiler power", {}, {}},
     };
+    const QList<SessionSpan> busOutages = s.outages(QStringLiteral("DGH"));
     for (const LogRow& row : s.log) {
         const double v[] = {row.ph,           row.phMilliVolts,  row.thrusterRpm,
                             row.waveRpm,      row.thrusterWatts, row.waveWatts,
                             row.profilerWatts};
         // Every one of them is read over the bus: a record written while the
         // bus was down repeats what was read before the outage.
-        const bool busDown = s.down(QStringLiteral("DGH"), row.utcMs);
+        const bool busDown = Within(busOutages, row.utcMs);
         for (int i = 0; i < q.size(); ++i) {
             q[i].values.push_back(v[i]);
             // A log record without a reading repeats nothing fresh.

@@ -191,11 +191,16 @@ qint64 Session::lastMs() const {
     return last == std::numeric_limits<qint64>::min() ? 0 : last;
 }
 
+QList<SessionSpan> Session::outages(const QString& line) const {
+    QList<SessionSpan> out;
+    for (const SessionSpan& span : spans)
+        if (span.kind == SessionSpan::Kind::Outage && span.line == line)
+            out.append(span);
+    return out;
+}
+
 bool Session::down(const QString& line, qint64 utcMs) const {
-    return std::any_of(spans.cbegin(), spans.cend(), [&](const SessionSpan& span) {
-        return span.kind == SessionSpan::Kind::Outage && span.line == line &&
-               span.fromMs <= utcMs && utcMs <= span.toMs;
-    });
+    return Within(outages(line), utcMs);
 }
 
 QString LogPathOfArchive(const QString& archivePath) {

@@ -85,9 +85,19 @@ struct Session {
     QString zoneNote;
     qint64 firstMs() const;
     qint64 lastMs() const;
-    // Whether `line` ("DGH" or "CTD") was down at this instant.
+    // The outages of `line` ("DGH" or "CTD"), and whether it was down at
+    // this instant.
+    QList<SessionSpan> outages(const QString& line) const;
     bool down(const QString& line, qint64 utcMs) const;
 };
+
+// Whether the instant lies in one of the spans (ends included).
+inline bool Within(const QList<SessionSpan>& spans, qint64 utcMs) {
+    for (const SessionSpan& span : spans)
+        if (span.fromMs <= utcMs && utcMs <= span.toMs)
+            return true;
+    return false;
+}
 
 struct SessionOptions {
     // Places archive and log times that carry no offset; none: the

@@ -2,6 +2,7 @@
 // it can holds only whole lines, and every line written before the kill.
 
 #include "archive/rawarchive.h"
+#include "tests/support/helperlines.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -21,18 +22,14 @@ TEST(RawArchiveDurability, KilledWhileWritingAtFullRateLeavesOnlyWholeLines) {
     ASSERT_TRUE(helper.waitForStarted(5000));
 
     long long written = 0, synced = 0;
-    QByteArray pending;
+    HelperLines said(helper);
     const auto take = [&] {
-        pending += helper.readAllStandardOutput();
-        qsizetype end;
-        while ((end = pending.indexOf('\n')) >= 0) {
-            const QByteArray line = pending.left(end);
-            pending.remove(0, end + 1);
+        said.take([&](const QByteArray& line) {
             if (line.startsWith("line "))
                 written = line.mid(5).toLongLong();
             else if (line.startsWith("synced "))
                 synced = line.mid(7).toLongLong();
-        }
+        });
     };
     // Past its first sync, so that synced and unsynced lines are both there.
     QElapsedTimer waited;

@@ -1,6 +1,8 @@
 // A station killed with SIGKILL while logging leaves every record it had
 // written whole in the file, and no partial line.
 
+#include "tests/support/helperlines.h"
+
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
@@ -8,6 +10,8 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+
+using namespace corvale;
 
 namespace {
 
@@ -25,16 +29,12 @@ KillResult RunAndKill(const QString& mode, long long records, int timeoutMs) {
     EXPECT_TRUE(helper.waitForStarted(5000));
 
     KillResult result;
-    QByteArray pending;
+    HelperLines said(helper);
     const auto take = [&] {
-        pending += helper.readAllStandardOutput();
-        qsizetype end;
-        while ((end = pending.indexOf('\n')) >= 0) {
-            const QByteArray line = pending.left(end);
-            pending.remove(0, end + 1);
+        said.take([&](const QByteArray& line) {
             if (line.startsWith("record "))
                 result.reported = line.mid(7).toLongLong();
-        }
+        });
     };
     QElapsedTimer waited;
     waited.start();
